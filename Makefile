@@ -1,0 +1,34 @@
+# Two entry points for a fresh Debian 12 machine: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+ifeq ($(CI),true)
+CMAKE_FLAGS += -DQUENMIRA_WERROR=ON
+endif
+
+.PHONY: run test deps build tsan clean
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Starts the viewer on a demo album in run/ (git-ignored).
+run: build
+	scripts/make-demo-album run
+	cd run && ../$(BUILD)/quenmira
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) tsan
+
+# The whole suite again under ThreadSanitizer, in a build of its own.
+tsan: deps
+	cmake -S . -B build-tsan -DQUENMIRA_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target quenmira_tests quenmira
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure
+
+clean:
+	rm -rf $(BUILD) build-tsan

@@ -1,0 +1,53 @@
+#include "album/name_order.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "platform/kernel/text.h"
+
+bool IsAllDigits(std::string_view name) {
+  return !name.empty() &&
+         std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int NumericValue(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    const int digit = c - '0';
+    if (value > (INT_MAX - digit) / 10) return INT_MAX;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+std::string BaseName(std::string_view file_name) {
+  const std::size_t dot = file_name.rfind('.');
+  return dot == std::string_view::npos ? std::string() : std::string(file_name.substr(0, dot));
+}
+
+bool FolderNameLess(std::string_view a, std::string_view b) {
+  return NumericValue(a) < NumericValue(b);
+}
+
+bool NumberedNameLess(std::string_view a, std::string_view b) {
+  return NumericValue(BaseName(a)) < NumericValue(BaseName(b));
+}
+
+bool OtherNameLess(std::string_view a, std::string_view b) {
+  const std::u16string ua = Utf8ToUtf16(a);
+  const std::u16string ub = Utf8ToUtf16(b);
+  const auto unit = [](const std::u16string& s, std::size_t i) -> unsigned {
+    if (i >= s.size()) return 0;
+    const unsigned u = s[i];
+    return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
+  };
+  const std::size_t length = std::max(ua.size(), ub.size());
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned x = unit(ua, i);
+    const unsigned y = unit(ub, i);
+    if (x != y) return x < y;
+  }
+  return false;
+}

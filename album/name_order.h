@@ -1,0 +1,27 @@
+// How the album store reads and orders folder and picture names.
+//
+// Every "Less" function is a strict weak ordering usable with std::sort.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// True when `name` is not empty and every byte is '0'..'9'.
+bool IsAllDigits(std::string_view name);
+
+// Decimal value of the leading digits of `text` (0 when it starts with none), saturating at
+// 2147483647.
+int NumericValue(std::string_view text);
+
+// Text before the last '.', or empty when there is no '.'.
+std::string BaseName(std::string_view file_name);
+
+// Folders order by the numeric value of their names.
+bool FolderNameLess(std::string_view a, std::string_view b);
+
+// Numbered pictures order by the numeric value of their base names.
+bool NumberedNameLess(std::string_view a, std::string_view b);
+
+// Other pictures order by UTF-16 code units with A-Z folded to a-z, a shorter name counting as
+// padded with 0; so "_x.bmp" < "A.bmp" < "b.bmp".
+bool OtherNameLess(std::string_view a, std::string_view b);

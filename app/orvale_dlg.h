@@ -1,0 +1,41 @@
+// The one dialog that is the whole viewer: it covers the screen, holds the viewer state,
+// owns the worker threads and events, and receives every window message.
+#pragma once
+
+#include <vector>
+
+#include "app/viewer_state.h"
+#include "platform/framework/dialog.h"
+
+class COrvaleDlg : public CDialog, public ViewerState {
+ public:
+  COrvaleDlg() = default;
+  ~COrvaleDlg() override;
+
+  // Start-up: album folders, screen, census, tables, events, threads, cursor.
+  BOOL OnInitDialog() override;
+  // Shutdown: threads stopped in order, tables released.
+  void OnDestroy() override;
+
+  void PlaceFullScreen();
+  int CountUsableFolders() const;
+  int CountPictures(int folder) const;
+
+  // Start-up pieces, in the order they run.
+  void CreateAlbumFolders();
+  void ReadScreenSize();
+  void AllocateAlbumTables();
+  void ResetAlbumFields();
+  void CreateEvents();
+  void StartWorkerThreads();
+  void StopWorkerThreads();
+  void ReleaseAlbumTables();
+
+  static UINT RecordThreadProc(COrvaleDlg* dlg);
+  static UINT RenderThreadProc(COrvaleDlg* dlg);
+  static UINT SearchThreadProc(COrvaleDlg* dlg);
+  static UINT MusicThreadProc(COrvaleDlg* dlg);
+
+ protected:
+  BOOL OnHelp() override { return TRUE; }  // F1 shows no help
+};

@@ -1,0 +1,10 @@
+// Text conversions between the viewer's UTF-8 names and the desktop API's UTF-16 strings.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Decodes UTF-8 to UTF-16 code units. Code points above U+FFFF become surrogate pairs. A byte
+// that is not part of a valid UTF-8 sequence (Linux names can hold any bytes) becomes the lone
+// unit 0xDC00 + byte, so two different byte strings never give the same units.
+std::u16string Utf8ToUtf16(std::string_view utf8);

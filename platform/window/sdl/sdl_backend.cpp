@@ -1,0 +1,208 @@
+#include "platform/window/sdl/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/window/client_surface.h"
+#include "platform/window/sdl/sdl_keys.h"
+#include "platform/window/window_system.h"
+
+namespace {
+
+class SdlBackend final : public WindowBackend {
+ public:
+  ~SdlBackend() override { Close(); }
+
+  bool Open() override {
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+      std::fprintf(stderr, "quenmira: no display: %s\n", SDL_GetError());
+      return false;
+    }
+    m_initialised = true;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+      std::fprintf(stderr, "quenmira: no display mode: %s\n", SDL_GetError());
+      return false;
+    }
+    m_size = SIZE{mode.w, mode.h};
+    m_window = SDL_CreateWindow("Quenmira", SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), SDL_WINDOWPOS_UNDEFINED_DISPLAY(0),
+                                mode.w, mode.h, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (!m_window) {
+      std::fprintf(stderr, "quenmira: cannot create the window: %s\n", SDL_GetError());
+      return false;
+    }
+    m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!m_renderer) m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+    if (m_renderer) {
+      m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, mode.w, mode.h);
+    }
+    if (!m_texture) {
+      std::fprintf(stderr, "quenmira: cannot create the screen buffer: %s\n", SDL_GetError());
+      return false;
+    }
+    m_wake_event = SDL_RegisterEvents(1);
+    // A Wayland client cannot place the pointer; there the pointer follows relative motion.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    m_relative = driver && std::strcmp(driver, "wayland") == 0;
+    return true;
+  }
+
+  SIZE ScreenSize() const override { return m_size; }
+
+  void ShowFullScreen() override {
+    if (!m_window || m_shown) return;
+    SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowWindow(m_window);
+    SDL_RaiseWindow(m_window);
+    if (m_relative) SDL_SetRelativeMouseMode(SDL_TRUE);
+    m_shown = true;
+  }
+
+  void Close() override {
+    if (m_texture) SDL_DestroyTexture(m_texture);
+    if (m_renderer) SDL_DestroyRenderer(m_renderer);
+    if (m_window) SDL_DestroyWindow(m_window);
+    m_texture = nullptr;
+    m_renderer = nullptr;
+    m_window = nullptr;
+    m_shown = false;
+    if (m_initialised) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    m_initialised = false;
+  }
+
+  bool NextMessage(MSG& msg, int timeout_ms) override {
+    SDL_Event event;
+    if (!SDL_WaitEventTimeout(&event, timeout_ms)) return false;
+    do {
+      if (Translate(event, msg)) return true;
+    } while (SDL_PollEvent(&event));
+    return false;
+  }
+
+  void Present(const ClientSurface& surface) override {
+    if (!m_texture) return;
+    surface.Read([this](const PixelBuffer& pixels) {
+      SDL_UpdateTexture(m_texture, nullptr, pixels.pixels, pixels.stride * static_cast<int>(sizeof(Pixel)));
+    });
+    SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+    SDL_RenderPresent(m_renderer);
+  }
+
+  void ApplyCursorVisible(bool visible) override {
+    if (m_initialised) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  }
+
+  void WarpPointer(int x, int y) override {
+    if (m_window && !m_relative) SDL_WarpMouseInWindow(m_window, x, y);
+  }
+
+  void Wake() override {
+    if (m_wake_event == static_cast<Uint32>(-1) || m_wake_event == 0) return;
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = m_wake_event;
+    SDL_PushEvent(&event);
+  }
+
+ private:
+  bool Translate(const SDL_Event& event, MSG& msg) {
+    msg = MSG{};
+    switch (event.type) {
+      case SDL_QUIT:
+        msg.message = WM_CLOSE;
+        return true;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          msg.message = WM_CLOSE;
+          return true;
+        }
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED && window_system::Surface()) {
+          Present(*window_system::Surface());
+        }
+        return false;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        UINT key = VirtualKeyFromSdl(event.key.keysym.sym);
+        if (key == 0) return false;
+        bool down = event.type == SDL_KEYDOWN;
+        window_system::NoteKey(key, down);
+        msg.message = down ? WM_KEYDOWN : WM_KEYUP;
+        msg.key = key;
+        msg.was_down = event.key.repeat ? TRUE : FALSE;
+        return true;
+      }
+      case SDL_MOUSEMOTION:
+        if (m_relative) {
+          window_system::NoteMouseMotion(event.motion.xrel, event.motion.yrel);
+        } else {
+          window_system::NoteMouseAt(event.motion.x, event.motion.y);
+        }
+        return MouseMessage(WM_MOUSEMOVE, msg);
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        return ButtonMessage(event.button, msg);
+      case SDL_MOUSEWHEEL: {
+        int turns = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) turns = -turns;
+        if (turns == 0) return false;
+        msg.wheel_delta = static_cast<short>(turns * WHEEL_DELTA);
+        return MouseMessage(WM_MOUSEWHEEL, msg);
+      }
+      default:
+        return false;
+    }
+  }
+
+  bool ButtonMessage(const SDL_MouseButtonEvent& button, MSG& msg) {
+    bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    // The second press of a double click arrives as the double-click message.
+    bool double_click = down && button.clicks >= 2 && button.clicks % 2 == 0;
+    UINT message = 0;
+    UINT flag = 0;
+    switch (button.button) {
+      case SDL_BUTTON_LEFT:
+        flag = MK_LBUTTON;
+        message = down ? (double_click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+        break;
+      case SDL_BUTTON_RIGHT:
+        flag = MK_RBUTTON;
+        message = down ? (double_click ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+        break;
+      case SDL_BUTTON_MIDDLE:
+        flag = MK_MBUTTON;
+        message = down ? (double_click ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN) : WM_MBUTTONUP;
+        break;
+      default:
+        return false;
+    }
+    if (!m_relative) window_system::NoteMouseAt(button.x, button.y);
+    window_system::NoteButton(flag, down);
+    return MouseMessage(message, msg);
+  }
+
+  static bool MouseMessage(UINT message, MSG& msg) {
+    POINT at;
+    GetCursorPos(&at);
+    msg.message = message;
+    msg.pt = CPoint(at.x, at.y);
+    msg.flags = window_system::MouseFlags();
+    return true;
+  }
+
+  SDL_Window* m_window = nullptr;
+  SDL_Renderer* m_renderer = nullptr;
+  SDL_Texture* m_texture = nullptr;
+  SIZE m_size{};
+  Uint32 m_wake_event = 0;
+  bool m_initialised = false;
+  bool m_shown = false;
+  bool m_relative = false;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowBackend> MakeSdlBackend() { return std::make_unique<SdlBackend>(); }

@@ -1,0 +1,214 @@
+"""End-to-end harness: the real program under Xvfb in a fresh working folder, driven by xdotool.
+
+Everything it starts is torn down when the `Session` context ends, whether the test passed or not.
+"""
+import argparse
+import ctypes
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SCREEN_W, SCREEN_H = 1280, 800
+BINARY = None  # set by main() from --binary
+
+
+def main():
+    """Runs the unittest cases of the calling module with the program path taken from --binary."""
+    global BINARY
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    args, rest = parser.parse_known_args()
+    BINARY = os.path.abspath(args.binary)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+class Xvfb:
+    """A virtual X server on a display number it chooses itself."""
+
+    def __init__(self, width=SCREEN_W, height=SCREEN_H):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.process.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+class Session:
+    """One run of the program: its X server, its working folder and its process."""
+
+    def __init__(self, width=SCREEN_W, height=SCREEN_H, prepare=None, env=None):
+        self.width, self.height = width, height
+        self.prepare = prepare  # called with the working folder before the program starts
+        self.extra_env = env or {}
+        self.xvfb = None
+        self.process = None
+        self.folder = None
+        self.window = None
+
+    def __enter__(self):
+        try:
+            self.xvfb = Xvfb(self.width, self.height)
+            self.folder = tempfile.mkdtemp(prefix="quenmira-e2e-")
+            if self.prepare:
+                self.prepare(self.folder)
+            self.env = dict(os.environ, DISPLAY=self.xvfb.display, SDL_AUDIODRIVER="dummy", **self.extra_env)
+            self.log = open(os.path.join(self.folder, "..", os.path.basename(self.folder) + ".log"), "w+")
+            self.process = subprocess.Popen([BINARY], cwd=self.folder, env=self.env,
+                                            stdout=self.log, stderr=subprocess.STDOUT)
+            self.window = self.wait_for_window()
+            return self
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+
+    def __exit__(self, *exc):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        if self.xvfb:
+            self.xvfb.stop()
+        if self.folder:
+            shutil.rmtree(self.folder, ignore_errors=True)
+            try:
+                self.log.close()
+                os.unlink(self.log.name)
+            except (AttributeError, OSError):
+                pass
+        return False
+
+    # -- X helpers -------------------------------------------------------------------------
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
+                              capture_output=True, text=True).stdout
+
+    def wait_for_window(self, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.process.poll() is not None:
+                raise AssertionError("the program ended before its window appeared: " + self.output())
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quenmira$"],
+                                   env=self.env, capture_output=True, text=True).stdout.split()
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        raise AssertionError("no window within %d s: %s" % (timeout, self.output()))
+
+    def window_geometry(self):
+        """(x, y, width, height) of the program's window."""
+        out = self.xdotool("getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in out.split())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def key(self, name):
+        self.xdotool("key", name)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", x, y)
+
+    def click(self, button=1):
+        self.xdotool("click", button)
+
+    def request_close(self):
+        """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
+        send_delete_window(self.xvfb.display, int(self.window))
+
+    def screenshot(self):
+        """The whole screen as (width, height, bytes of RGB)."""
+        data = subprocess.run(["import", "-display", self.xvfb.display, "-window", "root", "-depth", "8", "ppm:-"],
+                              check=True, capture_output=True).stdout
+        return parse_ppm(data)
+
+    def wait_for_exit(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def output(self):
+        try:
+            self.log.flush()
+            self.log.seek(0)
+            return self.log.read()
+        except (AttributeError, ValueError):
+            return ""
+
+    def path(self, *parts):
+        return os.path.join(self.folder, *parts)
+
+
+def parse_ppm(data):
+    """(width, height, rgb bytes) of a binary PPM."""
+    fields = []
+    at = 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        if data[at:at + 1] == b"#":
+            at = data.index(b"\n", at) + 1
+            continue
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    assert fields[0] == b"P6" and fields[3] == b"255", "unexpected screenshot format"
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[at + 1:at + 1 + width * height * 3]
+
+
+def pixel(shot, x, y):
+    width, _, rgb = shot
+    at = (y * width + x) * 3
+    return tuple(rgb[at:at + 3])
+
+
+class _XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(display_name, window):
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(display_name.encode())
+    if not display:
+        raise RuntimeError("cannot open " + display_name)
+    event = _XEvent()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
