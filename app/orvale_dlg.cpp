@@ -6,10 +6,14 @@
 #include "album/census.h"
 #include "platform/kernel/files.h"
 #include "platform/window/window_system.h"
+#include "resources/resource_bitmaps.h"
 
 COrvaleDlg::~COrvaleDlg() { StopWorkerThreads(); }
 
 BOOL COrvaleDlg::OnInitDialog() {
+  DecodedPicture icon = ResourcePicture(IDI_MAINFRAME);
+  SetIcon(icon, TRUE);
+  SetIcon(icon, FALSE);
   m_album_dir = kAlbumDir;
   CreateAlbumFolders();
   ReadScreenSize();
@@ -104,5 +108,6 @@ void COrvaleDlg::ReleaseAlbumTables() {
 void COrvaleDlg::OnDestroy() {
   ShowCursor(TRUE);
   StopWorkerThreads();
+  m_renderer.Release();
   ReleaseAlbumTables();
 }

@@ -6,6 +6,7 @@
 
 #include "app/viewer_state.h"
 #include "platform/framework/dialog.h"
+#include "render/frame_renderer.h"
 
 class COrvaleDlg : public CDialog, public ViewerState {
  public:
@@ -18,6 +19,9 @@ class COrvaleDlg : public CDialog, public ViewerState {
   void OnDestroy() override;
 
   void PlaceFullScreen();
+  // One pass of the render thread, and one frame alone.
+  void RenderDriverStep() { m_renderer.RenderDriverStep(*this); }
+  void RenderFrame() { m_renderer.RenderFrame(*this); }
   int CountUsableFolders() const;
   int CountPictures(int folder) const;
 
@@ -35,6 +39,8 @@ class COrvaleDlg : public CDialog, public ViewerState {
   static UINT RenderThreadProc(COrvaleDlg* dlg);
   static UINT SearchThreadProc(COrvaleDlg* dlg);
   static UINT MusicThreadProc(COrvaleDlg* dlg);
+
+  FrameRenderer m_renderer;
 
  protected:
   BOOL OnHelp() override { return TRUE; }  // F1 shows no help

@@ -106,6 +106,21 @@ struct ViewerState {
   Int m_view_right_x{0};
   Int m_view_right_y{0};
 
+  // Motion of the strip, zoom paths and breathing (the renderer steps them every frame).
+  Int m_strip_reverse{0};
+  Int m_path_index{0};  // stepped under m_path_lock
+  Float m_breath{1.0f};
+  Int m_breath_up{1};
+  // Zoom-in path built at a left press, zoom-out path at the release; replaced and read
+  // only under m_path_lock.
+  std::vector<CPoint> m_zoom_in_path;
+  std::vector<CPoint> m_zoom_out_path;
+  Int m_zoom_out_steps{0};
+  Int m_neighbour_step{-1};
+  // Set by the window's thread to have the renderer empty its rotation cache (folder keys).
+  Int m_cache_flush_request{0};
+  Int m_strip_origin_y{0};
+
   // Modes, menu and mouse.
   Int m_mode{kModeNormal};
   Int m_dynam{0};
@@ -173,6 +188,9 @@ struct ViewerState {
   std::unique_ptr<CWinThread> m_render_thread;
   std::unique_ptr<CWinThread> m_search_thread;
   std::unique_ptr<CWinThread> m_music_thread;
+
+  // Music: a request to start the song the picture in view calls for.
+  Int m_music_start{0};
 
   // Record file.
   std::string m_record_name;

@@ -68,6 +68,7 @@ UINT COrvaleDlg::RecordThreadProc(COrvaleDlg* dlg) {
 
 UINT COrvaleDlg::RenderThreadProc(COrvaleDlg* dlg) {
   while (dlg->m_stop_render == 0) {
+    if (dlg->m_render_paused == 0) dlg->RenderDriverStep();
     Sleep(10);
   }
   return 0;

@@ -74,6 +74,11 @@ void CDialog::SendMessage(const MSG& msg) {
   }
 }
 
+void CDialog::SetIcon(const DecodedPicture& icon, BOOL big) {
+  WindowBackend* backend = window_system::Backend();
+  if (m_open && backend && big) backend->SetIcon(icon);
+}
+
 BOOL CDialog::ShowWindow(int show_command) {
   WindowBackend* backend = window_system::Backend();
   if (!m_open || !backend || show_command == SW_HIDE) return FALSE;

@@ -6,6 +6,7 @@
 #include "platform/window/messages.h"
 
 class CDialog;
+struct DecodedPicture;
 using HWND = CDialog*;
 
 constexpr int SW_HIDE = 0;
@@ -33,6 +34,8 @@ class CDialog {
   void SendMessage(const MSG& msg);
 
   BOOL ShowWindow(int show_command);
+  // The window's icon; the display system picks the size it shows.
+  void SetIcon(const DecodedPicture& icon, BOOL big);
   BOOL SetWindowPos(HWND insert_after, int x, int y, int cx, int cy, UINT flags);
   void GetClientRect(RECT* rect) const;
 

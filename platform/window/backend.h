@@ -10,6 +10,7 @@
 #include "platform/window/messages.h"
 
 class ClientSurface;
+struct DecodedPicture;
 
 class WindowBackend {
  public:
@@ -29,6 +30,7 @@ class WindowBackend {
   // Puts the surface on screen.
   virtual void Present(const ClientSurface& surface) = 0;
   virtual void ApplyCursorVisible(bool visible) = 0;
+  virtual void SetIcon(const DecodedPicture& icon) = 0;
   // Moves the real pointer to the virtual pointer's place, where the display system allows it.
   virtual void WarpPointer(int x, int y) = 0;
 

@@ -128,6 +128,7 @@ TEST(WorkerThreads, RecordingThreadTakesThePlaybackStepsOfTheNewPicture) {
   FillFolder(0, 3);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   dlg.m_steps_table.Set(0, 2, 7);
   dlg.m_picture = 2;
@@ -144,6 +145,7 @@ TEST(WorkerThreads, RecordingThreadStepsTheRecordZoomOnlyWhenTheWheelAsked) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   SetEvent(dlg.m_evt_record_zoom);  // no wheel request: nothing changes
   EXPECT_TRUE(Eventually([&] { return WaitForSingleObject(dlg.m_evt_record_zoom, 0) == WAIT_TIMEOUT; }));
@@ -163,6 +165,7 @@ TEST(WorkerThreads, SearchThreadSeedsTheBarsWithTheViewAndItsPages) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   dlg.m_folder = 234;
   dlg.m_picture = 99;

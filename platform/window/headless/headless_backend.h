@@ -21,6 +21,7 @@ class HeadlessBackend final : public WindowBackend {
   void Present(const ClientSurface&) override { m_presents.fetch_add(1); }
   void ApplyCursorVisible(bool visible) override { m_cursor_visible = visible; }
   void WarpPointer(int, int) override {}
+  void SetIcon(const DecodedPicture&) override { m_has_icon = true; }
   void Wake() override;
 
   // Input, from any thread; it reaches the dialog as the display system's input would.
@@ -33,6 +34,7 @@ class HeadlessBackend final : public WindowBackend {
   // The window has been shown (it stays true after it closed).
   bool Shown() const { return m_shown; }
   bool CursorVisible() const { return m_cursor_visible; }
+  bool HasIcon() const { return m_has_icon; }
   int Presents() const { return m_presents.load(); }
 
  private:
@@ -48,6 +50,7 @@ class HeadlessBackend final : public WindowBackend {
   std::atomic<bool> m_shown{false};
   std::atomic<bool> m_cursor_visible{true};
   std::atomic<int> m_presents{0};
+  std::atomic<bool> m_has_icon{false};
   std::mutex m_lock;
   std::condition_variable m_arrived;
   std::deque<Input> m_queue;

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "platform/gdi/decoded_picture.h"
 
 #include "platform/window/client_surface.h"
 #include "platform/window/sdl/sdl_keys.h"
@@ -94,6 +97,17 @@ class SdlBackend final : public WindowBackend {
 
   void ApplyCursorVisible(bool visible) override {
     if (m_initialised) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  }
+
+  void SetIcon(const DecodedPicture& icon) override {
+    if (!m_window || icon.width <= 0 || icon.height <= 0) return;
+    std::vector<Pixel> opaque(icon.pixels);
+    for (Pixel& p : opaque) p |= 0xFF000000u;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(opaque.data(), icon.width, icon.height, 32,
+                                                              icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return;
+    SDL_SetWindowIcon(m_window, surface);
+    SDL_FreeSurface(surface);
   }
 
   void WarpPointer(int x, int y) override {

@@ -1,0 +1,38 @@
+// The bitmaps of picture files, kept between frames: a file is read again only when it
+// changed on disk (size or modification time), so an edited picture shows on the next frame
+// while an unchanged one is not decoded every frame.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+
+class PictureFiles {
+ public:
+  PictureFiles() = default;
+  ~PictureFiles() { Clear(); }
+  PictureFiles(const PictureFiles&) = delete;
+  PictureFiles& operator=(const PictureFiles&) = delete;
+
+  // The bitmap of the file, or null when it is missing or not a readable bitmap. It belongs
+  // to this cache and stays valid until the frame after the next one that does not use it.
+  HBITMAP Load(const std::string& path);
+  // Ends a frame: bitmaps unused in this frame and the one before are deleted.
+  void EndFrame();
+  void Clear();
+  int Count() const { return static_cast<int>(m_entries.size()); }
+
+ private:
+  struct Entry {
+    std::string path;
+    std::filesystem::file_time_type modified;
+    std::uintmax_t size = 0;
+    HBITMAP bitmap = nullptr;  // null for a file that could not be read
+    int last_used = 0;
+  };
+  std::vector<Entry> m_entries;
+  int m_frame = 0;
+};

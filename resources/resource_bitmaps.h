@@ -1,0 +1,16 @@
+// The program's own pictures, built into the binary: drawn by code at load time.
+#pragma once
+
+#include "platform/gdi/decoded_picture.h"
+#include "platform/gdi/gdi.h"
+
+constexpr int IDI_MAINFRAME = 128;       // window icon, 48 x 48
+constexpr int IDB_MARKER = 129;          // 15 x 11, black: the marker sprite
+constexpr int IDB_BACKGROUND = 135;      // 15 x 9, black: stretched over the screen
+constexpr int IDB_MENU_POINTER = 136;    // 37 x 37: a red sight on black
+
+// The picture of a resource; empty for an unknown id.
+DecodedPicture ResourcePicture(int id);
+
+// A new bitmap of a resource picture (null for an unknown id); the caller deletes it.
+inline HBITMAP LoadBitmapW(int id) { return CreateBitmapFromPicture(ResourcePicture(id)); }
