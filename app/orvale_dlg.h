@@ -44,4 +44,26 @@ class COrvaleDlg : public CDialog, public ViewerState {
 
  protected:
   BOOL OnHelp() override { return TRUE; }  // F1 shows no help
+
+ public:
+  // Input: each handler only writes the viewer state and signals the thread that must act.
+  BOOL PreTranslateMessage(MSG* msg) override;
+  void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
+  void OnKeyUp(UINT key, UINT repeat, UINT flags) override {}
+  void OnMouseMove(UINT flags, CPoint point) override;
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnLButtonUp(UINT flags, CPoint point) override;
+  void OnLButtonDblClk(UINT flags, CPoint point) override {}
+  void OnRButtonDown(UINT flags, CPoint point) override;
+  void OnRButtonUp(UINT flags, CPoint point) override;
+  void OnRButtonDblClk(UINT flags, CPoint point) override {}
+  void OnMButtonDown(UINT flags, CPoint point) override { m_mbutton_held = 1; }
+  void OnMButtonUp(UINT flags, CPoint point) override { m_mbutton_held = 0; }
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+
+ private:
+  void CentrePointer();
+  void StepFolderByKey(bool next);
+  // The zoom path from (0, 0) to the current picture's pan offset, replaced under the lock.
+  int ZoomPathSteps(int slot);
 };

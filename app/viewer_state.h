@@ -138,6 +138,14 @@ struct ViewerState {
   Int m_wheel_folder_step{0};
   Tick m_tick_prev_folder{0};
   Tick m_tick_next_folder{0};
+  Int m_last_mouse_x{0};
+  Int m_last_mouse_y{0};
+  Int m_anchor_x{0};
+  Int m_anchor_dx{0};
+  Int m_pan_moved{0};
+  Int m_mbutton_held{0};
+  Tick m_tick_fixed{0};
+  Int m_fixed_timer_armed{0};
 
   // Recording and playback.
   Int m_record_mode{0};
@@ -155,6 +163,8 @@ struct ViewerState {
   Int m_play_x{0};
   Int m_play_y{0};
   Float m_play_zoom{1.5f};
+  Int m_play_backward{0};
+  Int m_play_last{0};
 
   // Search bars.
   Int m_folder_page{0};

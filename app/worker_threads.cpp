@@ -1,6 +1,7 @@
 // The four worker threads: polling loops over the viewer state and the signal events.
 #include "app/orvale_dlg.h"
 #include "app/thread_steps.h"
+#include "interaction/recording.h"
 #include "platform/kernel/time.h"
 
 namespace {
@@ -61,6 +62,7 @@ UINT COrvaleDlg::RecordThreadProc(COrvaleDlg* dlg) {
       dlg->m_record_wheel = 0;
       dlg->m_zoom = dlg->m_record_zoom.load();
     }
+    if (dlg->m_record_paused == 0) RecordingStep(*dlg);
     Sleep(10);
   }
   return 0;

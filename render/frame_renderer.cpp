@@ -9,6 +9,8 @@
 #include "platform/window/messages.h"
 #include "platform/window/window_dc.h"
 #include "platform/window/window_system.h"
+#include "interaction/recording.h"
+#include "interaction/ring_menu.h"
 #include "render/compose.h"
 #include "render/mem_dc.h"
 #include "render/motion_model.h"
@@ -285,6 +287,13 @@ void FrameRenderer::RenderFrame(COrvaleDlg& dlg) {
     SelectObject(image_dc, image_previous);
     DeleteDC(mask_dc);
     DeleteDC(image_dc);
+
+    if (s.m_rbutton_held != 0) RecordingStep(s);
+    // The ring menu draws itself and takes the mode the pointer rests on.
+    if (s.m_menu_shown == 1) {
+      DrawRingMenu(s, buffer);
+      if (s.m_menu_shown == 1) DrawMenuPointer(s, buffer);
+    }
   }  // the buffer goes on screen here
   DeleteObject(temp);
   ReleaseDC(&dlg, window);

@@ -1,5 +1,6 @@
 // BitBlt, StretchBlt, PatBlt and AlphaBlend: DC state and geometry, handed to the raster loops.
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/gdi/blit.h"
 #include "platform/gdi/draw_target.h"
@@ -23,8 +24,9 @@ POINT SourceOrigin(HDC src, int x, int y) {
   return p;
 }
 
-BOOL Blit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth, int srcHeight,
-          DWORD rop, HBRUSH brush) {
+// Destination extents are 64-bit so that fills of rectangles wider than the int range stay exact.
+BOOL Blit(HDC dst, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, HDC src, int srcX,
+          int srcY, std::int64_t srcWidth, std::int64_t srcHeight, DWORD rop, HBRUSH brush) {
   if (!dst || !brush) return FALSE;
   const bool usesSource = RopUsesSource(rop);
   if (usesSource && !src) return FALSE;
@@ -43,8 +45,8 @@ BOOL Blit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int s
                                        dst->bkColor)
                    : SourceConversion{};
     if (shift) {
-      const AxisSpan dx{std::int64_t{x} + shift->x, width};
-      const AxisSpan dy{std::int64_t{y} + shift->y, height};
+      const AxisSpan dx{x + shift->x, width};
+      const AxisSpan dy{y + shift->y, height};
       if (!usesSource) {
         BlitMapped(target, from, ClipAxis(dx, target.pixels.width), ClipAxis(dy, target.pixels.height),
                    conversion, pattern, rop);
@@ -62,12 +64,12 @@ BOOL Blit(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int s
     blit.logicalToDevice = map;
     blit.left = width < 0 ? x + width : x;
     blit.top = height < 0 ? y + height : y;
-    blit.width = std::abs(width);
-    blit.height = std::abs(height);
+    blit.width = std::llabs(width);
+    blit.height = std::llabs(height);
     blit.srcLeft = srcWidth < 0 ? origin.x + srcWidth : origin.x;
     blit.srcTop = srcHeight < 0 ? origin.y + srcHeight : origin.y;
-    blit.srcWidth = std::abs(srcWidth);
-    blit.srcHeight = std::abs(srcHeight);
+    blit.srcWidth = std::llabs(srcWidth);
+    blit.srcHeight = std::llabs(srcHeight);
     blit.mirrorX = (width < 0) != (srcWidth < 0);
     blit.mirrorY = (height < 0) != (srcHeight < 0);
     BlitTransformed(target, usesSource ? &from : nullptr, blit, conversion, pattern, rop);
@@ -89,7 +91,8 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
   return PatBltWithBrush(dc, x, y, width, height, dc ? dc->brush : nullptr, rop);
 }
 
-BOOL PatBltWithBrush(HDC dc, int x, int y, int width, int height, HBRUSH brush, DWORD rop) {
+BOOL PatBltWithBrush(HDC dc, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, HBRUSH brush,
+                     DWORD rop) {
   if (RopUsesSource(rop)) return FALSE;
   return Blit(dc, x, y, width, height, nullptr, 0, 0, width, height, rop, brush);
 }

@@ -140,8 +140,8 @@ void BlitTransformed(const DrawTarget& dst, const DrawTarget* src, const Transfo
 
   // Device pixels to visit: the bounding box of the mapped rectangle, inside the buffer.
   double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  const double xs[2] = {static_cast<double>(blit.left), static_cast<double>(blit.left) + blit.width};
-  const double ys[2] = {static_cast<double>(blit.top), static_cast<double>(blit.top) + blit.height};
+  const double xs[2] = {static_cast<double>(blit.left), static_cast<double>(blit.left + blit.width)};
+  const double ys[2] = {static_cast<double>(blit.top), static_cast<double>(blit.top + blit.height)};
   for (double x : xs) {
     for (double y : ys) {
       const DPoint p = Apply(forward, x, y);
@@ -164,10 +164,12 @@ void BlitTransformed(const DrawTarget& dst, const DrawTarget* src, const Transfo
     source = copy->buffer;
   }
   // Source pixels per logical unit: 1 for BitBlt, the stretch factor for StretchBlt.
-  const double scaleX = src ? static_cast<double>(blit.srcWidth) / blit.width : 1.0;
-  const double scaleY = src ? static_cast<double>(blit.srcHeight) / blit.height : 1.0;
-  const double limitX = src ? blit.srcWidth : blit.width;
-  const double limitY = src ? blit.srcHeight : blit.height;
+  const double scaleX = src ? static_cast<double>(blit.srcWidth) / static_cast<double>(blit.width) : 1.0;
+  const double scaleY = src ? static_cast<double>(blit.srcHeight) / static_cast<double>(blit.height) : 1.0;
+  const double limitX = static_cast<double>(src ? blit.srcWidth : blit.width);
+  const double limitY = static_cast<double>(src ? blit.srcHeight : blit.height);
+  const double left = static_cast<double>(blit.left);
+  const double top = static_cast<double>(blit.top);
 
   std::vector<Pixel> run;
   run.reserve(static_cast<std::size_t>(x1 - x0));
@@ -185,17 +187,17 @@ void BlitTransformed(const DrawTarget& dst, const DrawTarget* src, const Transfo
     const DPoint rowStart = Apply(*inverse, x0 + 0.5, py + 0.5);
     for (int px = x0; px < x1; ++px) {
       const double i = px - x0;
-      const double u = (rowStart.x + i * inverse->m11 - blit.left) * scaleX;
-      const double v = (rowStart.y + i * inverse->m12 - blit.top) * scaleY;
+      const double u = (rowStart.x + i * inverse->m11 - left) * scaleX;
+      const double v = (rowStart.y + i * inverse->m12 - top) * scaleY;
       const double fu = std::floor(u + 1e-9);
       const double fv = std::floor(v + 1e-9);
       bool inside = fu >= 0 && fu < limitX && fv >= 0 && fv < limitY;
       Pixel value = 0;
       if (inside && src) {
-        const int ox = static_cast<int>(fu);
-        const int oy = static_cast<int>(fv);
-        const std::int64_t sx = std::int64_t{blit.srcLeft} + (blit.mirrorX ? blit.srcWidth - 1 - ox : ox);
-        const std::int64_t sy = std::int64_t{blit.srcTop} + (blit.mirrorY ? blit.srcHeight - 1 - oy : oy);
+        const auto ox = static_cast<std::int64_t>(fu);
+        const auto oy = static_cast<std::int64_t>(fv);
+        const std::int64_t sx = blit.srcLeft + (blit.mirrorX ? blit.srcWidth - 1 - ox : ox);
+        const std::int64_t sy = blit.srcTop + (blit.mirrorY ? blit.srcHeight - 1 - oy : oy);
         inside = sx >= 0 && sy >= 0 && sx < source.width && sy < source.height;
         if (inside) value = source.Row(static_cast<int>(sy))[sx];
       }

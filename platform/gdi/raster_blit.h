@@ -33,14 +33,14 @@ void BlendMapped(const DrawTarget& dst, const DrawTarget& src, const AxisMap& xs
 // A blit whose destination rectangle is drawn through an affine map (rotation, shear, scale).
 struct TransformedBlit {
   Affine logicalToDevice;  // destination logical coordinates to device pixels
-  int left = 0;            // destination rectangle in logical coordinates, width and height > 0
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  int srcLeft = 0;         // source rectangle in source device pixels, width and height > 0
-  int srcTop = 0;
-  int srcWidth = 0;
-  int srcHeight = 0;
+  std::int64_t left = 0;     // destination rectangle in logical coordinates, width and height > 0
+  std::int64_t top = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::int64_t srcLeft = 0;  // source rectangle in source device pixels, width and height > 0
+  std::int64_t srcTop = 0;
+  std::int64_t srcWidth = 0;
+  std::int64_t srcHeight = 0;
   bool mirrorX = false;
   bool mirrorY = false;
 };

@@ -177,7 +177,9 @@ RowSpan EllipseInterior(const RECT& r, int y) {
 
 void ThinEllipse(const DrawTarget& t, const Box& box, const Stroke& s, std::optional<Pixel> fill) {
   const RECT r = ToRect(box);
-  if (!s.dash) {
+  // Dashes follow the outline in angular order; boxes too big to collect draw their outline solid.
+  const bool dashed = s.dash && box.bottom - box.top <= (1 << 16) && box.right - box.left <= (1 << 16);
+  if (!dashed) {
     const auto [top, bottom] = VisibleRows(t, box);
     for (int y = top; y < bottom; ++y) {
       const RowSpan span = EllipseRowSpan(r, y);
@@ -194,8 +196,7 @@ void ThinEllipse(const DrawTarget& t, const Box& box, const Stroke& s, std::opti
     }
     return;
   }
-  // Dashed: the outline's pixels in angular order, counter-clockwise on screen from the rightmost.
-  if (box.bottom - box.top > (1 << 16) || box.right - box.left > (1 << 16)) return;
+  // The outline's pixels in angular order, counter-clockwise on screen from the rightmost.
   struct Dot {
     double angle;
     int x;
@@ -233,11 +234,8 @@ std::optional<Pixel> BrushFill(HDC dc, bool mono) {
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   if (!dc || !rect || !brush) return 0;
   if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;  // an inverted rectangle fills nothing
-  const std::int64_t width = std::int64_t{rect->right} - rect->left;
-  const std::int64_t height = std::int64_t{rect->bottom} - rect->top;
-  if (width > INT32_MAX || height > INT32_MAX) return 0;
-  return PatBltWithBrush(dc, rect->left, rect->top, static_cast<int>(width), static_cast<int>(height), brush,
-                         PATCOPY);
+  return PatBltWithBrush(dc, rect->left, rect->top, std::int64_t{rect->right} - rect->left,
+                         std::int64_t{rect->bottom} - rect->top, brush, PATCOPY);
 }
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {

@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr std::int64_t kMaxExtent = std::int64_t{1} << 30;
+constexpr std::int64_t kMaxExtent = std::int64_t{1} << 30;      // stretch arithmetic stays below 2^62
+constexpr std::int64_t kMaxUnitExtent = std::int64_t{1} << 40;  // shifts and fills only add
 
 struct Normalized {
   std::int64_t start = 0;
@@ -30,7 +31,7 @@ std::int64_t StretchSourceOffset(std::int64_t d, std::int64_t sw, std::int64_t d
 AxisMap ClipAxis(AxisSpan dst, int size) {
   AxisMap map;
   const Normalized d = Normalize(dst);
-  if (d.length <= 0 || d.length > kMaxExtent) return map;
+  if (d.length <= 0 || d.length > kMaxUnitExtent || std::abs(d.start) > kMaxUnitExtent) return map;
   map.begin = static_cast<int>(std::clamp<std::int64_t>(d.start, 0, size));
   map.end = static_cast<int>(std::clamp<std::int64_t>(d.start + d.length, 0, size));
   map.unit = true;
@@ -42,8 +43,9 @@ AxisMap MapAxis(AxisSpan dst, int dstSize, AxisSpan src, int srcSize, StretchAxi
   AxisMap map;
   const Normalized d = Normalize(dst);
   const Normalized s = Normalize(src);
-  if (d.length <= 0 || s.length <= 0 || d.length > kMaxExtent || s.length > kMaxExtent) return map;
-  if (std::abs(d.start) > kMaxExtent * 2 || std::abs(s.start) > kMaxExtent * 2) return map;
+  if (d.length <= 0 || s.length <= 0) return map;
+  if (d.length > kMaxUnitExtent || s.length > kMaxUnitExtent) return map;
+  if (std::abs(d.start) > kMaxUnitExtent || std::abs(s.start) > kMaxUnitExtent) return map;
   const bool mirror = (dst.extent < 0) != (src.extent < 0);
   // Destination offsets inside the destination surface.
   std::int64_t first = std::max<std::int64_t>(0, -d.start);
@@ -61,6 +63,7 @@ AxisMap MapAxis(AxisSpan dst, int dstSize, AxisSpan src, int srcSize, StretchAxi
     return map;
   }
 
+  if (d.length > kMaxExtent || s.length > kMaxExtent) return map;
   // A destination one pixel long from a longer source first shortens the source by one.
   const std::int64_t sw = (d.length == 1 && s.length > 1) ? s.length - 1 : s.length;
   std::vector<int> indices;

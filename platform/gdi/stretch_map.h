@@ -31,7 +31,7 @@ struct AxisMap {
 };
 
 // Maps destination span `dst` inside [0, dstSize) onto source span `src` inside [0, srcSize). Opposite signs
-// of the two extents mirror. Extents beyond 2^30 give an empty map.
+// of the two extents mirror. Stretches of more than 2^30 pixels, and any extent past 2^40, give an empty map.
 AxisMap MapAxis(AxisSpan dst, int dstSize, AxisSpan src, int srcSize, StretchAxis axis);
 
 // The destination pixels [begin, end) of `dst` inside [0, size), for fills that read no source.

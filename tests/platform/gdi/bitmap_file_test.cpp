@@ -112,7 +112,7 @@ TEST(DecodeBitmapFile, CorruptHeadersAreRejected) {
       {"most negative height", 22, 4, 0x80000000},
       {"too wide", 18, 4, 30001},
       {"too tall", 22, 4, 30001},
-      {"too many pixels", 18, 4, 30000},  // 30000 x 2 fits; combined with the height below it does not
+      {"rows longer than the file", 18, 4, 30000},
       {"planes", 26, 2, 2},
       {"depth", 28, 2, 16},
       {"compression", 30, 4, 1},
