@@ -24,6 +24,7 @@ BOOL COrvaleDlg::OnInitDialog() {
   m_folder_count = std::min(CountUsableFolders(), kMaxFolders);
   AllocateAlbumTables();
   ResetAlbumFields();
+  LoadRecordFile();
 
   int folder = m_folder;
   if (folder < 0 || folder >= m_folder_count) {
@@ -108,6 +109,7 @@ void COrvaleDlg::ReleaseAlbumTables() {
 void COrvaleDlg::OnDestroy() {
   ShowCursor(TRUE);
   StopWorkerThreads();
+  StoreRecordFile();
   m_renderer.Release();
   ReleaseAlbumTables();
 }

@@ -2,6 +2,7 @@
 // owns the worker threads and events, and receives every window message.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
@@ -24,6 +25,15 @@ class COrvaleDlg : public CDialog, public ViewerState {
   void RenderFrame() { m_renderer.RenderFrame(*this); }
   int CountUsableFolders() const;
   int CountPictures(int folder) const;
+
+  // First-run files and the brand screen.
+  void ShowSplash();
+  void EnsureExamplePicture();
+  void WriteReadme();
+  // The record file: loaded at start-up (a file that does not fit is deleted), stored at exit.
+  void LoadRecordFile();
+  void StoreRecordFile();
+  std::string RecordFilePath() const { return m_album_dir + m_record_name + ".txt"; }
 
   // Start-up pieces, in the order they run.
   void CreateAlbumFolders();

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Key-frame slots a capture may write; a count read outside 0..39 is clamped into it.
+// A capture writes slots 0..39: a negative count starts at slot 0, a count of 40 or more stores nothing.
 constexpr int kCaptureSlotLimit = 40;
 
 // The picture has an entry in every table the recording reads or writes.
@@ -47,7 +47,7 @@ void Capture(ViewerState& s, int folder, int picture) {
 void Play(ViewerState& s, int folder, int picture, int key_count, int steps) {
   const int keys = std::clamp(key_count, 0, kKeyFrameSlots);
   if (keys == 0 || !InTables(s, folder, picture)) return;
-  // Steps below 1 (a bad record file) would turn the path before its start: use at least 1.
+  // Bad stored steps: clamp to 1..kMaxPlaySteps; StepPlayCursor keeps the position inside the path.
   const int n = std::clamp(steps, 1, kMaxPlaySteps);
 
   std::vector<CPoint> key_points(keys);
@@ -80,7 +80,7 @@ PlayCursor StepPlayCursor(PlayCursor cursor, int last, int size) {
   // A position left over from a longer path (or a turn before the start) stays inside the path.
   int pos = std::clamp(cursor.pos, 0, top);
   int backward = cursor.backward;
-  if (pos > last - 1) backward = 1;
+  if (pos >= last) backward = 1;
   if (pos < 1) backward = 0;
   pos += backward == 1 ? -1 : 1;
   return {std::clamp(pos, 0, top), backward};

@@ -37,6 +37,6 @@ struct PlayCursor {
   int backward = 0;  // 1 = moving toward 0
 };
 
-// The next cursor on a path of `size` entries turning at `last`: backward once pos > last - 1,
+// The next cursor on a path of `size` entries turning at `last`: backward once pos >= last,
 // forward once pos < 1, then one place on; the position is kept inside [0, size - 1].
 PlayCursor StepPlayCursor(PlayCursor cursor, int last, int size);

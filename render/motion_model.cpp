@@ -249,8 +249,9 @@ StripView StripGeometry(int screen_w, int strip_offset, int strip_origin, int pi
   view.neighbour_step = r < 0 ? 1 : -1;
   view.left_file = std::abs(view.left_index);
   // From the last picture on, the right slot shows the last picture again.
-  view.right_file = u - r < w * (picture_count - 1) ? std::abs(view.left_index + view.neighbour_step)
-                                                    : view.left_file;
+  view.right_file = u - r < w * (picture_count - 1)
+                        ? std::abs(view.left_index + view.neighbour_step)
+                        : view.left_file;
   return view;
 }
 
@@ -299,6 +300,7 @@ void StepZoomPaths(ViewerState& state) {
 
 void PlaybackZoomOverride(ViewerState& state) {
   const int mode = state.m_mode;
+  // No menu item sets mode 2; it still counts here.
   const bool mode_plays = mode == 2 || mode == kModeFixed || mode == kModeRand ||
                           mode == kModeInside || state.m_dynam == 1;
   if (!mode_plays || state.m_playback != 1) return;

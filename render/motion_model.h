@@ -51,15 +51,16 @@ void StripPush(ViewerState& state);
 // Arrow keys held this frame: left moves toward the last picture, right toward the first.
 void ArrowKeys(ViewerState& state, bool left_down, bool right_down);
 
-// Static-mode wheel step (when m_static_wheel = 1): one picture back (m_wheel_up = 1) or on,
-// never past the first or last; centres the pan; clears m_static_wheel.
+// Static-mode wheel step (when m_static_wheel = 1): from a picture boundary, one picture back
+// (m_wheel_up = 1) or on, never past the first or last; centres the pan when it moves; clears
+// m_static_wheel. Between boundaries "on" reaches the next one and "back" moves by W - r.
 void StaticSnap(ViewerState& state);
 
 // Where the strip stands for one frame.
 struct StripView {
-  int left_index = 0;      // L = U - R / W
-  int picture = 0;         // P = (W - W/2 - R + U) / W, the picture covering more of the screen
-  int fraction = 0;        // f = (U - R) % W
+  int left_index = 0;        // L = U - R / W
+  int picture = 0;           // P = (W - W/2 - R + U) / W, the picture covering more of the screen
+  int fraction = 0;          // f = (U - R) % W
   bool left_current = true;  // f < W/2: the left slot holds the current picture
   int neighbour_step = -1;   // +1 when R < 0, else -1
   int left_file = 0;         // |L|, the picture file of the left slot
@@ -71,7 +72,7 @@ struct StripView {
 StripView StripGeometry(int screen_w, int strip_offset, int strip_origin, int picture_count);
 
 // One zoom step toward the current slot's zoom target (m_record_zoom in record mode): +0.1 while
-// below it. The caller holds m_path_lock.
+// below it, so it may end up to one step past a target off the 0.1 grid. StepZoomPaths calls it.
 void ZoomInStep(ViewerState& state);
 
 // Zoom and path step under m_path_lock: zooms in along m_zoom_in_path or out along

@@ -54,6 +54,7 @@ DecodedPicture ResourcePicture(int id) {
     case IDB_MARKER: return Blank(15, 11, kBlack);
     case IDB_BACKGROUND: return Blank(15, 9, kBlack);
     case IDB_MENU_POINTER: return Sight();
+    case IDB_EXAMPLE: return ExamplePicture();
     default: return {};
   }
 }

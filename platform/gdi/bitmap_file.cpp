@@ -83,6 +83,7 @@ std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> fil
   const Layout& l = *layout;
   const std::uint64_t size = file.size();
   const std::uint64_t pixelOffset = ReadU32(file, 10);
+  if (pixelOffset > size) return std::nullopt;  // everything before the pixels, palette included, is then in the file
 
   // The palette follows the headers (and the three masks of a 40-byte header with bitfields).
   std::uint64_t paletteStart = kFileHeaderSize + l.headerSize;
@@ -107,7 +108,7 @@ std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> fil
   const std::uint64_t width = static_cast<std::uint64_t>(l.width);
   const std::uint64_t height = static_cast<std::uint64_t>(l.height);
   const std::uint64_t stride = (width * l.bits + 31) / 32 * 4;
-  if (pixelOffset > size || stride * height > size - pixelOffset) return std::nullopt;
+  if (stride * height > size - pixelOffset) return std::nullopt;
 
   DecodedPicture picture;
   try {

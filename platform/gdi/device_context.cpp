@@ -17,6 +17,11 @@ XFORM XformFromAffine(const Affine& a) {
                static_cast<float>(a.m22), static_cast<float>(a.dx),  static_cast<float>(a.dy)};
 }
 
+bool IsFinite(const XFORM& x) {
+  return std::isfinite(x.eM11) && std::isfinite(x.eM12) && std::isfinite(x.eM21) && std::isfinite(x.eM22) &&
+         std::isfinite(x.eDx) && std::isfinite(x.eDy);
+}
+
 bool IsIdentity(const XFORM& x) {
   return x.eM11 == 1 && x.eM12 == 0 && x.eM21 == 0 && x.eM22 == 1 && x.eDx == 0 && x.eDy == 0;
 }
@@ -181,7 +186,7 @@ int SetGraphicsMode(HDC dc, int mode) {
 int GetGraphicsMode(HDC dc) { return dc ? dc->graphicsMode : 0; }
 
 BOOL SetWorldTransform(HDC dc, const XFORM* xform) {
-  if (!dc || !xform || dc->graphicsMode != GM_ADVANCED) return FALSE;
+  if (!dc || !xform || dc->graphicsMode != GM_ADVANCED || !IsFinite(*xform)) return FALSE;
   if (!Invert(AffineFromXform(*xform))) return FALSE;  // a singular transform is refused
   dc->world = *xform;
   return TRUE;
@@ -204,8 +209,9 @@ BOOL ModifyWorldTransform(HDC dc, const XFORM* xform, DWORD mode) {
   const Affine change = AffineFromXform(*xform);
   // Left-multiplying applies the new transform first.
   const Affine result = mode == MWT_LEFTMULTIPLY ? Compose(change, current) : Compose(current, change);
-  if (!Invert(result)) return FALSE;
-  dc->world = XformFromAffine(result);
+  const XFORM stored = XformFromAffine(result);
+  if (!IsFinite(stored) || !Invert(AffineFromXform(stored))) return FALSE;
+  dc->world = stored;
   return TRUE;
 }
 

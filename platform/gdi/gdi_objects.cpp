@@ -1,6 +1,8 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
 
+#include <atomic>
+
 #include "platform/gdi/gdi_wrappers.h"
 #include "platform/gdi/raster_loops.h"
 

@@ -1,7 +1,6 @@
 // The objects behind the drawing handles, their live count, the stock objects and selection bookkeeping.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>

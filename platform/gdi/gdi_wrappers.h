@@ -41,7 +41,6 @@ class CGdiObject {
   virtual ~CGdiObject() { DeleteObject(); }
 
   HGDIOBJ GetSafeHandle() const { return m_hObject; }
-  operator HGDIOBJ() const { return m_hObject; }
 
   BOOL Attach(HGDIOBJ object) {
     if (!object || m_hObject) return FALSE;

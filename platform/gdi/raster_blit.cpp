@@ -171,6 +171,10 @@ void BlitTransformed(const DrawTarget& dst, const DrawTarget* src, const Transfo
   const double left = static_cast<double>(blit.left);
   const double top = static_cast<double>(blit.top);
 
+  // Quarter turns and mirrors without scaling step by whole pixels: the floors then step exactly too.
+  const bool wholeSteps = scaleX == 1 && scaleY == 1 && std::fabs(inverse->m11) <= 1 &&
+                          std::fabs(inverse->m12) <= 1 && inverse->m11 == std::round(inverse->m11) &&
+                          inverse->m12 == std::round(inverse->m12);
   std::vector<Pixel> run;
   run.reserve(static_cast<std::size_t>(x1 - x0));
   for (int py = y0; py < y1; ++py) {
@@ -185,12 +189,19 @@ void BlitTransformed(const DrawTarget& dst, const DrawTarget* src, const Transfo
       run.clear();
     };
     const DPoint rowStart = Apply(*inverse, x0 + 0.5, py + 0.5);
+    const double u0 = FloorSnapped((rowStart.x - left) * scaleX);
+    const double v0 = FloorSnapped((rowStart.y - top) * scaleY);
     for (int px = x0; px < x1; ++px) {
       const double i = px - x0;
-      const double u = (rowStart.x + i * inverse->m11 - left) * scaleX;
-      const double v = (rowStart.y + i * inverse->m12 - top) * scaleY;
-      const double fu = std::floor(u + 1e-9);
-      const double fv = std::floor(v + 1e-9);
+      double fu = 0;
+      double fv = 0;
+      if (wholeSteps) {
+        fu = u0 + i * inverse->m11;
+        fv = v0 + i * inverse->m12;
+      } else {
+        fu = FloorSnapped((rowStart.x + i * inverse->m11 - left) * scaleX);
+        fv = FloorSnapped((rowStart.y + i * inverse->m12 - top) * scaleY);
+      }
       bool inside = fu >= 0 && fu < limitX && fv >= 0 && fv < limitY;
       Pixel value = 0;
       if (inside && src) {

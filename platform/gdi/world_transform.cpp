@@ -61,9 +61,4 @@ int RoundCoordinate(double v) {
   return static_cast<int>(r);
 }
 
-std::int64_t FloorSnapped(double v) {
-  const double f = std::floor(v + 1e-9);
-  if (!(f > -9.0e18)) return INT64_MIN / 2;
-  if (f > 9.0e18) return INT64_MAX / 2;
-  return static_cast<std::int64_t>(f);
-}
+double FloorSnapped(double v) { return std::floor(v + 1e-9); }

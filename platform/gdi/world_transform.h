@@ -40,5 +40,5 @@ std::optional<IntOffset> IntegerTranslation(const Affine& map);
 // floor(v + 0.5), the desktop API's rounding of mapped coordinates, clamped to the int range.
 int RoundCoordinate(double v);
 
-// floor(v), taking values within 1e-9 of an integer as that integer (rounding noise of exact maps).
-std::int64_t FloorSnapped(double v);
+// floor(v), taking values less than 1e-9 below an integer as that integer (rounding noise of exact maps).
+double FloorSnapped(double v);

@@ -184,6 +184,8 @@ TEST(WorkerThreads, StartUpSignalsThePlaybackReloadOnce) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_render_paused = 1;
+  dlg.m_record_paused = 1;  // the recording step would consume the signal
   dlg.OnInitDialog();
   EXPECT_EQ(WaitForSingleObject(dlg.m_evt_play, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(dlg.m_evt_play, 0), WAIT_TIMEOUT);

@@ -107,7 +107,9 @@ TEST(KeyFramePointPath, PassesThroughEveryKeyFrameAtJTimesNPlusOne) {
     const std::vector<CPoint> path = KeyFramePointPath(keys, n);
     const std::size_t big_n = keys.size();
     ASSERT_EQ(path.size(), big_n + static_cast<std::size_t>(n) * (big_n - 1)) << "n = " << n;
-    for (std::size_t j = 0; j < big_n; ++j) EXPECT_EQ(path[j * (n + 1)], keys[j]) << "n = " << n << ", j = " << j;
+    for (std::size_t j = 0; j < big_n; ++j) {
+      EXPECT_EQ(path[j * (n + 1)], keys[j]) << "n = " << n << ", j = " << j;
+    }
   }
 }
 

@@ -96,7 +96,7 @@ TEST(StepPlayCursor, TurnsAtLastAndAtZero) {
       {{INT_MIN, 1}, 17, 23, {1, 0}},
       // Turning before the start (m_play_last < 1) stays on the path's first two entries.
       {{0, 0}, -1, 5, {1, 0}},     {{1, 0}, -1, 5, {0, 1}},     {{0, 0}, -5, 1, {0, 0}},
-      {{0, 0}, 0, 0, {0, 0}},
+      {{0, 0}, 0, 0, {0, 0}},      {{3, 0}, INT_MIN, 5, {2, 1}}, {{3, 0}, INT_MAX, 5, {4, 0}},
   };
   for (const Case& c : cases) {
     const PlayCursor out = StepPlayCursor(c.in, c.last, c.size);

@@ -40,8 +40,8 @@ int NoRandom() {
 // frame's L, then the geometry that gives this frame's L.
 int AdvanceFrame(ViewerState& s, int left_prev, const RandomSource& random = NoRandom) {
   AutoAdvance(s, left_prev, random);
-  const StripView view = StripGeometry(s.m_screen_w, s.m_strip_offset, s.m_strip_origin,
-                                       s.m_picture_count);
+  const StripView view =
+      StripGeometry(s.m_screen_w, s.m_strip_offset, s.m_strip_origin, s.m_picture_count);
   s.m_left_index = view.left_index;
   return view.left_index;
 }
@@ -63,18 +63,18 @@ TEST(MotionStripGeometry, SlotsAndCurrentPictureFollowTheOffset) {
     int step, left_file, right_file;
   };
   const Case cases[] = {
-      {1280, 0, 5, 0, 0, 0, true, -1, 0, 1},            // at rest: neighbour step -1, |0 - 1| = 1
-      {1280, -3 * 1280, 5, 3, 3, 0, true, 1, 3, 4},     // R = -3W shows picture 3
-      {1280, -3 * 1280, 4, 3, 3, 0, true, 1, 3, 3},     // last picture: shown in both slots
-      {1280, -2 * 1280, 4, 2, 2, 0, true, 1, 2, 3},     // one before the last
-      {1280, -639, 5, 0, 0, 639, true, 1, 0, 1},        // just below the half-way point
-      {1280, -640, 5, 0, 1, 640, false, 1, 0, 1},       // at it the right slot is current
+      {1280, 0, 5, 0, 0, 0, true, -1, 0, 1},         // at rest: neighbour step -1, |0 - 1| = 1
+      {1280, -3 * 1280, 5, 3, 3, 0, true, 1, 3, 4},  // R = -3W shows picture 3
+      {1280, -3 * 1280, 4, 3, 3, 0, true, 1, 3, 3},  // last picture: shown in both slots
+      {1280, -2 * 1280, 4, 2, 2, 0, true, 1, 2, 3},  // one before the last
+      {1280, -639, 5, 0, 0, 639, true, 1, 0, 1},     // just below the half-way point
+      {1280, -640, 5, 0, 1, 640, false, 1, 0, 1},    // at it the right slot is current
       {1280, -1000, 5, 0, 1, 1000, false, 1, 0, 1},
-      {1281, -639, 5, 0, 0, 639, true, 1, 0, 1},        // odd width: W/2 = 640
+      {1281, -639, 5, 0, 0, 639, true, 1, 0, 1},  // odd width: W/2 = 640
       {1281, -640, 5, 0, 1, 640, false, 1, 0, 1},
-      {1280, 300, 5, 0, 0, -300, true, -1, 0, 1},       // pushed back past picture 0: 1 beside 0
-      {1280, 1280, 5, -1, 0, 0, true, -1, 1, 2},        // (640 - 1280) / 1280 truncates to 0
-      {1280, 2000, 5, -1, -1, -720, true, -1, 1, 2},    // truncation, not floor: L = -1, f = -720
+      {1280, 300, 5, 0, 0, -300, true, -1, 0, 1},     // pushed back past picture 0: 1 beside 0
+      {1280, 1280, 5, -1, 0, 0, true, -1, 1, 2},      // (640 - 1280) / 1280 truncates to 0
+      {1280, 2000, 5, -1, -1, -720, true, -1, 1, 2},  // truncation, not floor: L = -1, f = -720
   };
   for (const Case& c : cases) {
     const StripView v = StripGeometry(c.w, c.r, 0, c.n);
@@ -231,7 +231,7 @@ TEST(MotionFade, SingleStepsStayWithinZeroAndTheSavedBrightness) {
     int b, bmax, s, out, in;
   };
   const Case cases[] = {
-      {255, 255, 5, 240, 255}, {15, 255, 5, 0, 30},  {20, 255, 5, 5, 35},  {4, 255, 5, 0, 19},
+      {255, 255, 5, 240, 255}, {15, 255, 5, 0, 30},     {20, 255, 5, 5, 35},    {4, 255, 5, 0, 19},
       {0, 255, 5, 0, 15},      {250, 255, 5, 235, 255}, {100, 100, 1, 95, 100}, {0, 100, 1, 0, 5},
       {300, 255, 5, 285, 255},  // above the maximum: fading in brings it down to it
   };
@@ -352,8 +352,8 @@ TEST(MotionStripPush, DynamPushesChangeTheSpeed) {
     int speed, dir, after;
   };
   const Case cases[] = {
-      {10, 2, 0},  {20, 2, 10},  {15, 2, 5},    {5, 2, 5},     {0, 2, 0},
-      {0, 1, 10},  {690, 1, 700}, {700, 1, 700}, {695, 1, 705},  // below 700 still adds 10
+      {10, 2, 0}, {20, 2, 10},   {15, 2, 5},    {5, 2, 5},     {0, 2, 0},
+      {0, 1, 10}, {690, 1, 700}, {700, 1, 700}, {695, 1, 705},  // below 700 still adds 10
   };
   for (const Case& c : cases) {
     ViewerState s;
@@ -434,18 +434,19 @@ TEST(MotionArrowKeys, SingleFramesFromEdgesAndMiddle) {
     int after_e;
   };
   const Case cases[] = {
-      {0, true, false, 150},       {3639, true, false, 3789}, {3640, true, false, 3690},
-      {3789, true, false, 3839},   {3790, true, false, 3790}, {-199, true, false, -49},
-      {-200, true, false, -200},   {300, false, true, 150},   {100, false, true, -50},
-      {0, false, true, 0},         {3999, false, true, 3849}, {4000, false, true, 4000},
-      {300, true, true, 300},      {300, false, false, 300},
+      {0, true, false, 150},     {3639, true, false, 3789}, {3640, true, false, 3690},
+      {3789, true, false, 3839}, {3790, true, false, 3790}, {-199, true, false, -49},
+      {-200, true, false, -200}, {300, false, true, 150},   {100, false, true, -50},
+      {0, false, true, 0},       {3999, false, true, 3849}, {4000, false, true, 4000},
+      {300, true, true, 300},    {300, false, false, 300},
   };
   for (const Case& c : cases) {
     ViewerState s;
     InitFolder(s, 4);
     s.m_strip_offset = -c.e;
     ArrowKeys(s, c.left, c.right);
-    EXPECT_EQ(-s.m_strip_offset, c.after_e) << "e " << c.e << " left " << c.left << " right " << c.right;
+    EXPECT_EQ(-s.m_strip_offset, c.after_e)
+        << "e " << c.e << " left " << c.left << " right " << c.right;
   }
 }
 
@@ -567,8 +568,8 @@ TEST(MotionZoomIn, StopsAtTheFirstStepThatReachesTheTarget) {
   };
   // The float steps accumulate rounding: 2.0 is reached at 2.00000024; 3.0 is missed by a hair
   // (2.9999992) and one more step ends at 3.0999992.
-  const Case cases[] = {{2.0f, 2.00000024f, 10}, {1.5f, 1.50000012f, 5}, {3.0f, 3.09999919f, 21},
-                        {1.0f, 1.0f, 0}};
+  const Case cases[] = {
+      {2.0f, 2.00000024f, 10}, {1.5f, 1.50000012f, 5}, {3.0f, 3.09999919f, 21}, {1.0f, 1.0f, 0}};
   for (const Case& c : cases) {
     ViewerState s;
     InitFolder(s, 3);
@@ -681,7 +682,7 @@ TEST(MotionZoomOut, StopsAtOneOrTheRecordZoomWithFloatSteps) {
   };
   const Case cases[] = {
       {0, 1.5f, 2.00000024f, 1.0f, 10},
-      {0, 1.5f, 1.0999999f, 0.99999988f, 1},   // between 1.0 and 1.1: one more step, just below
+      {0, 1.5f, 1.0999999f, 0.99999988f, 1},  // between 1.0 and 1.1: one more step, just below
       {0, 1.5f, 1.05f, 0.949999928f, 1},
       {0, 1.5f, 1.0f, 1.0f, 0},
       {0, 1.5f, 5.09999752f, 0.900000215f, 42},  // accumulated rounding leaves 1.0000002
@@ -881,8 +882,8 @@ TEST(MotionScaleAndCentre, FillsTheHeightThenBreathesAndZooms) {
   for (const Case& c : cases) {
     const SlotScales both = ScaleAndCentre(kH, kW, kH, c.breath, c.zoom, c.size, SIZE{100, 200});
     const SlotScale& s = both.left;
-    SCOPED_TRACE(testing::Message() << c.size.cx << "x" << c.size.cy << " breath " << c.breath
-                                    << " zoom " << c.zoom);
+    SCOPED_TRACE(testing::Message()
+                 << c.size.cx << "x" << c.size.cy << " breath " << c.breath << " zoom " << c.zoom);
     EXPECT_EQ(s.scale, c.scale);
     EXPECT_EQ(s.centre_x, c.x);
     EXPECT_EQ(s.centre_y, c.y);

@@ -431,7 +431,9 @@ TEST(SurfaceDc, BlitsFromAndWithinASurface) {
   Canvas copy(3, 1);
   BitBlt(copy.dc(), 0, 0, 3, 1, otherDc, 0, 0, SRCCOPY);
   EXPECT_EQ(copy.Art(), (Rows{"RRG"}));
-  EXPECT_EQ(SelectObject(window, CreateCompatibleBitmap(nullptr, 1, 1)), nullptr);  // no bitmaps in a window DC
+  HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 1, 1);
+  EXPECT_EQ(SelectObject(window, bitmap), nullptr);  // no bitmaps in a window DC
+  DeleteObject(bitmap);
   DeleteDC(window);
   DeleteDC(second);
   DeleteDC(otherDc);

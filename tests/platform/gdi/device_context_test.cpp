@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/gdi/gdi.h"
 #include "platform/window/client_surface.h"
 #include "tests/platform/gdi/gdi_test_support.h"
@@ -83,6 +85,8 @@ TEST(DeviceContext, WorldTransformNeedsAdvancedMode) {
   EXPECT_TRUE(SetWorldTransform(c.dc(), &shift));
   const XFORM singular{1, 1, 1, 1, 0, 0};
   EXPECT_FALSE(SetWorldTransform(c.dc(), &singular));
+  const XFORM endless{1, 0, 0, 1, INFINITY, 0};
+  EXPECT_FALSE(SetWorldTransform(c.dc(), &endless));
   // Back to GM_COMPATIBLE only once the transform is the identity again.
   EXPECT_EQ(SetGraphicsMode(c.dc(), GM_COMPATIBLE), 0);
   EXPECT_TRUE(ModifyWorldTransform(c.dc(), nullptr, MWT_IDENTITY));

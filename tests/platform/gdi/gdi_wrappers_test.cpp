@@ -109,6 +109,19 @@ TEST(CGdiObject, DeletingTheHandleDirectlyLeavesTheWrapperEmpty) {
   EXPECT_FALSE(pen.DeleteObject());
 }
 
+TEST(CBitmap, ConvertsToItsHandleForTheHandleFunctions) {
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(nullptr, 2, 1);
+  BITMAP info;
+  EXPECT_EQ(bitmap.GetBitmap(&info), static_cast<int>(sizeof(BITMAP)));
+  EXPECT_EQ(info.bmWidth, 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP old = SelectObject(dc, bitmap);  // the typed overload, through operator HBITMAP
+  EXPECT_EQ(old, StockBitmap());
+  EXPECT_EQ(CBitmap::FromHandle(SelectObject(dc, old)), &bitmap);
+  DeleteDC(dc);
+}
+
 TEST(CFont, CreatesAFontWithTheRequest) {
   CFont font;
   ASSERT_TRUE(font.CreateFontW(16, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));

@@ -40,6 +40,19 @@ TEST(BlendRow, MatchesTheFormulaForEveryChannelValueAndAlpha) {
   EXPECT_EQ(mismatches, 0);
 }
 
+TEST(BlendRow, ShortRowsAndTailsMatchBlendPixel) {
+  const Pixel src[7] = {0xFFFFFF, 0x123456, 0x000000, 0xABCDEF, 0x00FF00, 0x808080, 0xFEDCBA};
+  for (std::uint32_t a : {0u, 1u, 77u, 128u, 254u, 255u}) {
+    for (int n = 0; n <= 7; ++n) {
+      Pixel row[7] = {0x000000, 0xFFFFFF, 0x654321, 0x0F0F0F, 0xF0F0F0, 0x7F7F7F, 0x010203};
+      Pixel expected[7];
+      for (int i = 0; i < 7; ++i) expected[i] = i < n ? BlendPixel(src[i], row[i], a) : row[i];
+      BlendRow(row, src, n, a);
+      EXPECT_EQ(std::vector<Pixel>(row, row + 7), std::vector<Pixel>(expected, expected + 7)) << a << " " << n;
+    }
+  }
+}
+
 TEST(BlendPixel, KnownValues) {
   struct Case {
     Pixel src, dst;

@@ -63,10 +63,11 @@ TEST(Rounding, CoordinatesRoundHalfUpAndClamp) {
 }
 
 TEST(Rounding, FloorSnappedTreatsNoiseBelowAnIntegerAsTheInteger) {
-  EXPECT_EQ(FloorSnapped(2.0 - 1e-12), 2);
-  EXPECT_EQ(FloorSnapped(2.0 - 1e-6), 1);
-  EXPECT_EQ(FloorSnapped(-0.5), -1);
-  EXPECT_EQ(FloorSnapped(3.5), 3);
+  const struct {
+    double v;
+    double expected;
+  } cases[] = {{2.0 - 1e-12, 2}, {2.0 - 1e-6, 1}, {2.0 + 1e-12, 2}, {-0.5, -1}, {-1e-12, 0}, {3.5, 3}};
+  for (const auto& c : cases) EXPECT_EQ(FloorSnapped(c.v), c.expected) << c.v;
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+// The import pass: JPEG files dropped into the album folders become bitmap files beside them.
+//
+// Folders are chosen by number: with v sub-folders of any name under the album root, folders 0 to
+// v - 1 are visited. In each, every JPEG-named file is decoded (upright, by its EXIF orientation)
+// and written as its base name + ".bmp". When another file already has that name, the bitmap gets
+// the first free name base~1.bmp, base~2.bmp, ... and both are kept. The JPEG file is deleted
+// only once its bitmap is whole, except when the bitmap's name is its own (photo.jpg.bmp): then
+// the bitmap replaces it. A file that cannot be decoded stays; "wrong param" is shown for it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/framework/dialog.h"
+#include "platform/gdi/gdi.h"
+
+// True when `name` contains ".jpg", ".jpeg", ".JPG" or ".JPEG" anywhere, case-sensitively.
+bool IsJpegNamedFile(std::string_view name);
+
+// The name a JPEG-named file's bitmap takes: its base (text before the last '.') + ".bmp".
+std::string ImportTargetName(std::string_view name);
+
+// Candidate `k` for a bitmap whose target name is taken: the target itself for k = 0, then
+// base~k.bmp ("photo.bmp" gives "photo~1.bmp", "photo~2.bmp", ...).
+std::string ImportCandidateName(std::string_view target, int k);
+
+// What the pass shows while it runs; called on the pass's thread.
+class ImportObserver {
+ public:
+  virtual ~ImportObserver() = default;
+  // `picture` (owned by the pass, valid during the call) was written; it came from JPEG-named
+  // file `number` (1-based, in visiting order) of `total` found in the visited folders.
+  virtual void OnPictureConverted(HBITMAP picture, int number, int total) = 0;
+};
+
+// Shows nothing: for an import with no window.
+class SilentImport final : public ImportObserver {
+ public:
+  void OnPictureConverted(HBITMAP, int, int) override {}
+};
+
+// Draws on the window: black over the screen, the picture unscaled and centred (clipped when it
+// is larger), and a small "k of N" line in the top-left corner.
+class WindowImportDisplay final : public ImportObserver {
+ public:
+  WindowImportDisplay(HWND window, int screen_width, int screen_height)
+      : m_window(window), m_screen_width(screen_width), m_screen_height(screen_height) {}
+  void OnPictureConverted(HBITMAP picture, int number, int total) override;
+
+ private:
+  HWND m_window;
+  int m_screen_width;
+  int m_screen_height;
+};
+
+struct ImportResult {
+  bool root_listed = false;  // false: the album root could not be listed and nothing was done
+  int found = 0;             // JPEG-named files in the visited folders
+  int converted = 0;         // bitmaps written whole
+  int failed = 0;            // JPEG-named files left in place (not decoded or not written)
+};
+
+// Runs the pass over `album_dir` (ending with '/'). When the album root cannot be listed the
+// caller gives up as start-up describes (pauses rendering, opens the album page, closes).
+[[nodiscard]] ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observer);

@@ -1,0 +1,146 @@
+#include "platform/image/image_codec.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <span>
+#include <vector>
+
+#include "platform/image/picture_header.h"
+#include "platform/image/picture_orientation.h"
+
+namespace {
+
+bool SizeAllowed(std::int64_t width, std::int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxDecodedDimension && height <= kMaxDecodedDimension &&
+         width * height <= kMaxDecodedPixels;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::vector<std::uint8_t>> result;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxPictureFileBytes) {
+    try {
+      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+      }
+      if (done == bytes.size()) result = std::move(bytes);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  ::close(fd);
+  return result;
+}
+
+struct SurfaceDeleter {
+  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// Copies the surface's pixels into `out`, turned by `orientation`, in one pass.
+template <typename ReadPixel>
+void CopyOriented(const SDL_Surface& surface, int bytes_per_pixel, int orientation, Pixel* out, ReadPixel read) {
+  const int w = surface.w;
+  const int h = surface.h;
+  for (int y = 0; y < h; ++y) {
+    const auto* row = static_cast<const std::uint8_t*>(surface.pixels) + static_cast<std::ptrdiff_t>(y) * surface.pitch;
+    const OrientedRow place = OrientedRowPlacement(orientation, w, h, y);
+    if (place.step == 1) {
+      Pixel* dst = out + place.start;
+      for (int x = 0; x < w; ++x) dst[x] = read(row + x * bytes_per_pixel);
+    } else {
+      Pixel* dst = out + place.start;
+      for (int x = 0; x < w; ++x, dst += place.step) *dst = read(row + x * bytes_per_pixel);
+    }
+  }
+}
+
+std::optional<DecodedPicture> PictureFromSurface(SDL_Surface* loaded, int orientation) {
+  SurfacePtr converted;
+  SDL_Surface* surface = loaded;
+  const Uint32 format = loaded->format->format;
+  if (format != SDL_PIXELFORMAT_RGB24 && format != SDL_PIXELFORMAT_BGR24 && format != SDL_PIXELFORMAT_ARGB8888 &&
+      format != SDL_PIXELFORMAT_RGB888) {
+    converted.reset(SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!converted) return std::nullopt;
+    surface = converted.get();
+  }
+  const OrientedSize size = DisplayedSize(orientation, surface->w, surface->h);
+  DecodedPicture picture;
+  try {
+    picture.pixels.resize(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  picture.width = size.width;
+  picture.height = size.height;
+  if (SDL_LockSurface(surface) != 0) return std::nullopt;
+  Pixel* out = picture.pixels.data();
+  switch (surface->format->format) {
+    case SDL_PIXELFORMAT_RGB24:  // bytes red, green, blue
+      CopyOriented(*surface, 3, orientation, out, [](const std::uint8_t* p) {
+        return (Pixel{p[0]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[2]};
+      });
+      break;
+    case SDL_PIXELFORMAT_BGR24:
+      CopyOriented(*surface, 3, orientation, out, [](const std::uint8_t* p) {
+        return (Pixel{p[2]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[0]};
+      });
+      break;
+    default:  // 32-bit 0xAARRGGBB words
+      CopyOriented(*surface, 4, orientation, out, [](const std::uint8_t* p) {
+        Pixel value;
+        std::memcpy(&value, p, sizeof value);
+        return value & 0x00FFFFFFu;
+      });
+      break;
+  }
+  SDL_UnlockSurface(surface);
+  return picture;
+}
+
+}  // namespace
+
+std::optional<DecodedPicture> DecodePictureFile(const std::string& path) {
+  const std::optional<std::vector<std::uint8_t>> file = ReadFile(path);
+  if (!file || file->empty()) return std::nullopt;
+  const std::span<const std::uint8_t> bytes(*file);
+  if (!JpegLooksComplete(bytes)) return std::nullopt;
+  if (const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes)) {
+    if (!SizeAllowed(declared->width, declared->height)) return std::nullopt;
+  }
+  SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
+  if (!source) return std::nullopt;
+  SurfacePtr loaded(IMG_Load_RW(source, 1));
+  if (!loaded || !SizeAllowed(loaded->w, loaded->h)) return std::nullopt;
+  return PictureFromSurface(loaded.get(), JpegExifOrientation(bytes));
+}
+
+bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int quality) {
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.width > INT_MAX / 4 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
+    return false;
+  }
+  // SDL only reads the pixels; the cast is for its interface.
+  SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(picture.pixels.data()), picture.width,
+                                                        picture.height, 32, picture.width * 4,
+                                                        SDL_PIXELFORMAT_RGB888));
+  if (!surface) return false;
+  return IMG_SaveJPG(surface.get(), path.c_str(), quality) == 0;
+}

@@ -1,0 +1,25 @@
+// The platform's image codec, on SDL2_image: picture files (JPEG, and whatever else SDL2_image
+// reads: PNG, GIF, TIFF, BMP, ...) decoded to 32-bit pixels, and JPEG files written from pixels.
+// This folder is the only place that includes SDL_image.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/gdi/decoded_picture.h"
+
+// Largest width or height decoded, and largest pixel count (4 bytes each: 1 GiB).
+constexpr int kMaxDecodedDimension = 20000;
+constexpr std::int64_t kMaxDecodedPixels = std::int64_t{1} << 28;
+// Largest file read.
+constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{512} << 20;
+
+// The picture in the file at `path`, upright: a JPEG's EXIF orientation is applied, so the result
+// has the displayed width and height. Pixels are 0x00RRGGBB (alpha dropped). Nothing when the file
+// cannot be read or decoded, is a JPEG cut short, or declares a size above the limits (checked
+// before decoding).
+[[nodiscard]] std::optional<DecodedPicture> DecodePictureFile(const std::string& path);
+
+// Writes `picture` as a baseline JPEG file at `quality` (0 to 100); false on failure.
+[[nodiscard]] bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int quality);

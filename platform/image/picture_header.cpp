@@ -1,0 +1,125 @@
+#include "platform/image/picture_header.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+std::uint32_t Be16(Bytes b, std::size_t at) { return (std::uint32_t{b[at]} << 8) | b[at + 1]; }
+std::uint32_t Be32(Bytes b, std::size_t at) { return (Be16(b, at) << 16) | Be16(b, at + 2); }
+std::uint32_t Le16(Bytes b, std::size_t at) { return (std::uint32_t{b[at + 1]} << 8) | b[at]; }
+std::uint32_t Le32(Bytes b, std::size_t at) { return (Le16(b, at + 2) << 16) | Le16(b, at); }
+
+bool StartsWith(Bytes b, std::span<const std::uint8_t> magic) {
+  return b.size() >= magic.size() && std::memcmp(b.data(), magic.data(), magic.size()) == 0;
+}
+
+constexpr std::array<std::uint8_t, 3> kJpegMagic{0xFF, 0xD8, 0xFF};
+constexpr std::array<std::uint8_t, 8> kPngMagic{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Calls `visit(marker, payload)` for each marker segment of a JPEG file up to the first scan,
+// where the payload follows the two length bytes; stops when `visit` returns false or the data
+// ends or is malformed. Returns the offset just past the first scan's marker, or 0 when the walk
+// did not reach one.
+template <typename Visit>
+std::size_t ForEachJpegSegment(Bytes file, Visit visit) {
+  if (!StartsWith(file, kJpegMagic)) return 0;
+  std::size_t at = 2;
+  while (at < file.size()) {
+    if (file[at] != 0xFF) return 0;
+    while (at < file.size() && file[at] == 0xFF) ++at;  // fill bytes before a marker
+    if (at >= file.size()) return 0;
+    const std::uint8_t marker = file[at++];
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length follows
+    if (marker == 0xDA) return at;                                        // start of scan
+    if (marker == 0xD9) return 0;                                         // end of image
+    if (file.size() - at < 2) return 0;
+    const std::size_t length = Be16(file, at);
+    if (length < 2 || length > file.size() - at) return 0;
+    if (!visit(marker, file.subspan(at + 2, length - 2))) return 0;
+    at += length;
+  }
+  return 0;
+}
+
+bool IsFrameMarker(std::uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Tag 0x0112 of the first directory of a TIFF structure (the body of an EXIF segment).
+int TiffOrientation(Bytes tiff) {
+  if (tiff.size() < 8) return 1;
+  const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+  const bool big = tiff[0] == 'M' && tiff[1] == 'M';
+  if (!little && !big) return 1;
+  auto u16 = [&](std::size_t at) { return little ? Le16(tiff, at) : Be16(tiff, at); };
+  auto u32 = [&](std::size_t at) { return little ? Le32(tiff, at) : Be32(tiff, at); };
+  if (u16(2) != 42) return 1;
+  const std::uint64_t directory = u32(4);
+  if (directory + 2 > tiff.size()) return 1;
+  const std::uint32_t entries = u16(static_cast<std::size_t>(directory));
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::uint64_t entry = directory + 2 + std::uint64_t{12} * i;
+    if (entry + 12 > tiff.size()) return 1;
+    const auto e = static_cast<std::size_t>(entry);
+    if (u16(e) != 0x0112) continue;
+    constexpr std::uint32_t kShort = 3;
+    if (u16(e + 2) != kShort || u32(e + 4) < 1) return 1;
+    const std::uint32_t value = u16(e + 8);  // a single short sits at the start of the value field
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+  }
+  return 1;
+}
+
+}  // namespace
+
+std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
+  if (StartsWith(file, kJpegMagic)) {
+    std::optional<DeclaredSize> size;
+    ForEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
+      if (!IsFrameMarker(marker)) return true;
+      if (payload.size() >= 5) size = DeclaredSize{Be16(payload, 3), Be16(payload, 1)};
+      return false;
+    });
+    return size;
+  }
+  if (StartsWith(file, kPngMagic)) {
+    if (file.size() < 24) return std::nullopt;
+    return DeclaredSize{Be32(file, 16), Be32(file, 20)};
+  }
+  if (file.size() >= 10 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
+    return DeclaredSize{Le16(file, 6), Le16(file, 8)};
+  }
+  if (file.size() >= 26 && file[0] == 'B' && file[1] == 'M') {
+    const std::uint32_t header = Le32(file, 14);
+    if (header == 12) return DeclaredSize{Le16(file, 18), Le16(file, 20)};  // the oldest header: 16-bit sizes
+    const auto width = static_cast<std::int32_t>(Le32(file, 18));
+    const auto height = static_cast<std::int32_t>(Le32(file, 22));
+    return DeclaredSize{std::int64_t{width}, height < 0 ? -std::int64_t{height} : std::int64_t{height}};
+  }
+  return std::nullopt;
+}
+
+bool JpegLooksComplete(Bytes file) {
+  if (!StartsWith(file, kJpegMagic)) return true;
+  const std::size_t scan = ForEachJpegSegment(file, [](std::uint8_t, Bytes) { return true; });
+  if (scan == 0) return false;
+  // Coded data never holds FF D9 (an FF data byte is followed by 00), so the first one ends the image.
+  for (std::size_t at = scan; at + 1 < file.size(); ++at) {
+    if (file[at] == 0xFF && file[at + 1] == 0xD9) return true;
+  }
+  return false;
+}
+
+int JpegExifOrientation(Bytes file) {
+  int orientation = 1;
+  ForEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
+    constexpr std::array<std::uint8_t, 6> kExif{'E', 'x', 'i', 'f', 0, 0};
+    if (marker != 0xE1 || !StartsWith(payload, kExif)) return true;
+    orientation = TiffOrientation(payload.subspan(kExif.size()));
+    return false;
+  });
+  return orientation;
+}
