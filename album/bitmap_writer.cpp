@@ -5,15 +5,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
 #include "platform/window/message_box.h"
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "pixels are copied as little-endian words");
 
 std::atomic<std::int64_t> g_write_limit{-1};
 std::atomic<unsigned> g_temp_counter{0};
@@ -79,12 +83,14 @@ bool WriteBitmapBytes(int fd, HBITMAP bitmap) {
     for (; rows < rows_per_chunk && y >= 0; ++rows, --y) {
       const Pixel* src = pixels.Row(y);
       std::uint8_t* out = chunk.data() + rows * row_bytes;
-      for (int x = 0; x < width; ++x, out += 3) {
-        const Pixel p = src[x];
-        out[0] = static_cast<std::uint8_t>(p);        // blue
-        out[1] = static_cast<std::uint8_t>(p >> 8);   // green
-        out[2] = static_cast<std::uint8_t>(p >> 16);  // red
-      }
+      // A little-endian 0x00RRGGBB word starts with blue, green, red: each pixel is stored as a
+      // whole word whose fourth byte the next pixel overwrites; the last one byte by byte, so the
+      // row's padding stays zero.
+      for (int x = 0; x + 1 < width; ++x, out += 3) std::memcpy(out, &src[x], 3 + 1);
+      const Pixel last = src[width - 1];
+      out[0] = static_cast<std::uint8_t>(last);        // blue
+      out[1] = static_cast<std::uint8_t>(last >> 8);   // green
+      out[2] = static_cast<std::uint8_t>(last >> 16);  // red
     }
     if (!WriteAll(fd, chunk.data(), rows * row_bytes, budget)) return false;
   }
@@ -141,29 +147,44 @@ StagedBitmapFile::StagedBitmapFile(HBITMAP bitmap, const std::string& folder) {
   std::string temp;
   const int fd = CreateTemporaryFile(folder.empty() ? std::string(".") : folder, temp);
   if (fd < 0) return;
-  bool whole = WriteBitmapBytes(fd, bitmap);
-  // Synced before it gets its name: the caller may delete the only other copy of the picture.
-  whole = whole && ::fdatasync(fd) == 0;
-  whole = (::close(fd) == 0) && whole;
-  if (whole) {
-    m_temp = temp;
-  } else {
+  if (!WriteBitmapBytes(fd, bitmap)) {
+    ::close(fd);
     ::unlink(temp.c_str());
+    return;
   }
+  // Starts writing to disk without waiting; Store waits for the rest.
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  m_fd = fd;
+  m_temp = temp;
 }
 
 StagedBitmapFile::~StagedBitmapFile() {
+  if (m_fd >= 0) ::close(m_fd);
   if (!m_temp.empty()) ::unlink(m_temp.c_str());
 }
 
+bool StagedBitmapFile::Store() {
+  if (m_temp.empty()) return false;
+  if (m_fd < 0) return true;
+  // Synced before it gets its name: the caller may delete the only other copy of the picture.
+  bool stored = ::fdatasync(m_fd) == 0;
+  stored = (::close(m_fd) == 0) && stored;
+  m_fd = -1;
+  if (!stored) {
+    ::unlink(m_temp.c_str());
+    m_temp.clear();
+  }
+  return stored;
+}
+
 bool StagedBitmapFile::PlaceReplacing(const std::string& path) {
-  if (m_temp.empty() || ::rename(m_temp.c_str(), path.c_str()) != 0) return false;
+  if (!Store() || ::rename(m_temp.c_str(), path.c_str()) != 0) return false;
   m_temp.clear();
   return true;
 }
 
 StagedBitmapFile::Placement StagedBitmapFile::PlaceIfFree(const std::string& path) {
-  if (m_temp.empty()) return Placement::kFailed;
+  if (!Store()) return Placement::kFailed;
   if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
     m_temp.clear();
     return Placement::kPlaced;

@@ -22,7 +22,9 @@ std::uint64_t BitmapFileBytes(int width, int height);
 // The file and information headers of a 24-bit `width` x `height` file.
 std::array<std::uint8_t, kBitmapHeaderBytes> BitmapFileHeader(int width, int height);
 
-// A bitmap file written whole under a temporary name in a folder, waiting for its name.
+// A bitmap file written whole under a temporary name in a folder, waiting for its name. The
+// disk starts storing it at once; placing it first waits until it is stored (so a caller may
+// then delete the picture's only other copy), which is quick when other work came in between.
 class StagedBitmapFile {
  public:
   // Writes `bitmap` (not null) to a new temporary file in `folder` ("" is the working folder).
@@ -32,7 +34,7 @@ class StagedBitmapFile {
   StagedBitmapFile(const StagedBitmapFile&) = delete;
   StagedBitmapFile& operator=(const StagedBitmapFile&) = delete;
 
-  // True when the file was written whole and waits to be placed.
+  // True when every write succeeded and the file waits to be placed.
   bool Written() const { return !m_temp.empty(); }
 
   // Renames the file to `path` (in the same folder), replacing a file of that name.
@@ -43,7 +45,11 @@ class StagedBitmapFile {
   [[nodiscard]] Placement PlaceIfFree(const std::string& path);
 
  private:
+  // Waits until the file is on disk and closes it; false (and nothing staged) on failure.
+  bool Store();
+
   std::string m_temp;  // path of the temporary file; empty when nothing is staged
+  int m_fd = -1;       // open until stored
 };
 
 // Writes `bitmap` as a 24-bit file at `path`, replacing an existing file; 1 when the file is

@@ -1,6 +1,8 @@
 #include "album/picture_import.h"
 
 #include <cstdio>
+#include <memory>
+#include <system_error>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "platform/image/image_codec.h"
 #include "platform/kernel/file_find.h"
 #include "platform/kernel/files.h"
+#include "platform/kernel/thread.h"
 #include "platform/window/window_dc.h"
 
 namespace {
@@ -71,22 +74,62 @@ std::optional<std::vector<FolderWork>> ListWork(const std::string& album_dir) {
   return work;
 }
 
-// Writes the bitmap for `name` in `folder`; true when it is there whole and the JPEG may go.
-bool PlaceBitmap(HBITMAP bitmap, const std::string& folder, const std::string& name, bool& replaced_own) {
-  const std::string target = ImportTargetName(name);
-  StagedBitmapFile staged(bitmap, FolderOfPath(folder + target));
-  if (!staged.Written()) return false;
-  replaced_own = target == name;
-  if (replaced_own) return staged.PlaceReplacing(folder + target);
+// One JPEG-named file of the pass.
+struct Job {
+  std::string folder;  // ends with '/'
+  std::string name;
+  std::string Path() const { return folder + name; }
+};
+
+// A converted picture whose bitmap is written, waiting to be given its name.
+struct Pending {
+  std::unique_ptr<StagedBitmapFile> staged;
+  const Job* job = nullptr;
+};
+
+// Gives the pending bitmap its name and deletes its JPEG; true when the bitmap is in place.
+bool Place(const Pending& pending) {
+  const Job& job = *pending.job;
+  const std::string target = ImportTargetName(job.name);
+  // A JPEG whose target is its own name (photo.jpg.bmp) is replaced by its bitmap.
+  if (target == job.name) return pending.staged->PlaceReplacing(job.Path());
   for (int k = 0; k <= kMaxCandidates; ++k) {
-    switch (staged.PlaceIfFree(folder + ImportCandidateName(target, k))) {
-      case StagedBitmapFile::Placement::kPlaced: return true;
+    switch (pending.staged->PlaceIfFree(job.folder + ImportCandidateName(target, k))) {
+      case StagedBitmapFile::Placement::kPlaced:
+        if (!DeleteFileW(job.Path())) Report("converted but cannot delete:", job.Path());
+        return true;
       case StagedBitmapFile::Placement::kFailed: return false;
       case StagedBitmapFile::Placement::kNameTaken: break;
     }
   }
   return false;
 }
+
+// Decodes one file on a helper thread; the result is read only after Join.
+class DecodeAhead {
+ public:
+  void Start(std::string path) {
+    m_result.reset();
+    try {
+      m_thread = std::make_unique<CWinThread>([this, path = std::move(path)] {
+        m_result = DecodePictureFile(path);
+        return 0u;
+      });
+    } catch (const std::system_error&) {
+      m_thread.reset();
+      m_result = DecodePictureFile(path);  // no thread to be had: decode here
+    }
+  }
+  std::optional<DecodedPicture> Join() {
+    if (m_thread) m_thread->Join();
+    m_thread.reset();
+    return std::exchange(m_result, std::nullopt);
+  }
+
+ private:
+  std::unique_ptr<CWinThread> m_thread;
+  std::optional<DecodedPicture> m_result;
+};
 
 }  // namespace
 
@@ -136,32 +179,50 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   const std::optional<std::vector<FolderWork>> work = ListWork(album_dir);
   if (!work) return result;
   result.root_listed = true;
-  for (const FolderWork& folder : *work) result.found += static_cast<int>(folder.jpegs.size());
-
-  int number = 0;
+  std::vector<Job> jobs;
   for (const FolderWork& folder : *work) {
-    for (const std::string& name : folder.jpegs) {
-      ++number;
-      const std::string path = folder.folder + name;
-      std::optional<DecodedPicture> picture = DecodePictureFile(path);
-      HBITMAP bitmap = picture ? CreateBitmapFromPicture(std::move(*picture)) : nullptr;
-      if (!bitmap) {
-        (void)WriteBitmapFile(nullptr, folder.folder + ImportTargetName(name));  // shows "wrong param"
-        Report("cannot decode; the file stays:", path);
-        ++result.failed;
-        continue;
-      }
-      bool replaced_own = false;
-      if (PlaceBitmap(bitmap, folder.folder, name, replaced_own)) {
-        ++result.converted;
-        if (!replaced_own && !DeleteFileW(path)) Report("converted but cannot delete:", path);
-      } else {
-        ++result.failed;
-        Report("cannot write a bitmap; the file stays:", path);
-      }
-      observer.OnPictureConverted(bitmap, number, result.found);
-      DeleteObject(bitmap);
-    }
+    for (const std::string& name : folder.jpegs) jobs.push_back({folder.folder, name});
   }
+  result.found = static_cast<int>(jobs.size());
+
+  // Pipelined: while picture j is written and drawn, picture j + 1 is decoded on a helper thread
+  // and the disk stores picture j - 1, which is then given its name. The files end up as if the
+  // pictures were done one after the other.
+  auto finish = [&](Pending& pending) {
+    if (!pending.staged) return;
+    if (Place(pending)) {
+      ++result.converted;
+    } else {
+      ++result.failed;
+      Report("cannot write a bitmap; the file stays:", pending.job->Path());
+    }
+    pending = Pending{};
+  };
+  DecodeAhead decoder;
+  Pending pending;
+  if (!jobs.empty()) decoder.Start(jobs[0].Path());
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    std::optional<DecodedPicture> picture = decoder.Join();
+    if (j + 1 < jobs.size()) decoder.Start(jobs[j + 1].Path());
+    finish(pending);
+    const Job& job = jobs[j];
+    HBITMAP bitmap = picture ? CreateBitmapFromPicture(std::move(*picture)) : nullptr;
+    if (!bitmap) {
+      (void)WriteBitmapFile(nullptr, job.folder + ImportTargetName(job.name));  // shows "wrong param"
+      Report("cannot decode; the file stays:", job.Path());
+      ++result.failed;
+      continue;
+    }
+    auto staged = std::make_unique<StagedBitmapFile>(bitmap, FolderOfPath(job.Path()));
+    if (staged->Written()) {
+      pending = Pending{std::move(staged), &job};
+    } else {
+      ++result.failed;
+      Report("cannot write a bitmap; the file stays:", job.Path());
+    }
+    observer.OnPictureConverted(bitmap, static_cast<int>(j) + 1, result.found);
+    DeleteObject(bitmap);
+  }
+  finish(pending);
   return result;
 }

@@ -6,6 +6,10 @@
 // the first free name base~1.bmp, base~2.bmp, ... and both are kept. The JPEG file is deleted
 // only once its bitmap is whole, except when the bitmap's name is its own (photo.jpg.bmp): then
 // the bitmap replaces it. A file that cannot be decoded stays; "wrong param" is shown for it.
+//
+// Threads: the pass runs on the caller's thread; while it writes one picture, a helper thread of
+// its own decodes the next one. The helper touches nothing but that file and its result, and is
+// joined before the pass returns.
 #pragma once
 
 #include <string>

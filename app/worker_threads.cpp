@@ -2,6 +2,8 @@
 #include "app/orvale_dlg.h"
 #include "app/thread_steps.h"
 #include "interaction/recording.h"
+#include "interaction/search_bars.h"
+#include "music/music_player.h"
 #include "platform/kernel/time.h"
 
 namespace {
@@ -87,13 +89,20 @@ UINT COrvaleDlg::SearchThreadProc(COrvaleDlg* dlg) {
       dlg->m_search_folder = folder;
       dlg->m_search_pick = 1;
     }
+    if (dlg->m_search_paused == 0) {
+      SearchBarStep(*dlg);
+    } else {
+      SearchBarRest();
+    }
     Sleep(5);
   }
   return 0;
 }
 
 UINT COrvaleDlg::MusicThreadProc(COrvaleDlg* dlg) {
+  MusicPlayer player;  // the music thread's own state; closes its song when the thread ends
   while (dlg->m_stop_music == 0) {
+    player.MusicStep(*dlg);
     Sleep(50);
   }
   return 0;

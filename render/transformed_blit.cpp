@@ -39,7 +39,7 @@ struct TurnedCopy {
     float cos_a = static_cast<float>(std::cos(angle));
     float sin_a = static_cast<float>(std::sin(angle));
     box = TurnedBoundingBox(size.w, size.h, cos_a, sin_a);
-    result = CreateCompatibleBitmap(dest_dc, box.width, box.height);
+    result = CreateCompatibleBitmap(nullptr, box.width, box.height);  // colour, like the screen
     source_previous = SelectObject(source_dc, source);
     dest_previous = SelectObject(dest_dc, result);
     HBRUSH black = CreateSolidBrush(0);
@@ -103,7 +103,7 @@ HBITMAP FillBackground(int screen_w, int screen_h, HDC target) {
   BitmapSize size = SizeOf(resource);
   HDC resource_dc = CreateCompatibleDC(target);
   HBITMAP resource_previous = SelectObject(resource_dc, resource);
-  HBITMAP screen = CreateCompatibleBitmap(target, screen_w, screen_h);
+  HBITMAP screen = CreateCompatibleBitmap(nullptr, screen_w, screen_h);  // colour, like the screen
   HBITMAP target_previous = SelectObject(target, screen);
   if (size.h > 0) {
     float scale = static_cast<float>(screen_h) / static_cast<float>(size.h);

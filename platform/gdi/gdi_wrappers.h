@@ -164,7 +164,9 @@ class CDC {
   CGdiObject* SelectObject(CGdiObject* object) {
     return CGdiObject::FromHandle(::SelectObject(m_hDC, object ? object->m_hObject : nullptr));
   }
-  CGdiObject* SelectStockObject(int index) { return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index))); }
+  CGdiObject* SelectStockObject(int index) {
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));
+  }
 
   BOOL BitBlt(int x, int y, int width, int height, CDC* src, int srcX, int srcY, DWORD rop) {
     return ::BitBlt(m_hDC, x, y, width, height, src ? src->m_hDC : nullptr, srcX, srcY, rop);

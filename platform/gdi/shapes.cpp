@@ -172,7 +172,20 @@ RowSpan EllipseInterior(const RECT& r, int y) {
   const RowSpan above = EllipseRowSpan(r, y - 1);
   const RowSpan below = EllipseRowSpan(r, y + 1);
   if (here.Empty() || above.Empty() || below.Empty()) return RowSpan{};
-  return RowSpan{std::max({here.left + 1, above.left, below.left}), std::min({here.right - 1, above.right, below.right})};
+  return RowSpan{std::max({here.left + 1, above.left, below.left}),
+                 std::min({here.right - 1, above.right, below.right})};
+}
+
+// Row y of a 1-pixel-outlined ellipse: its outline pieces on either side of the interior.
+struct EllipseRow {
+  RowSpan inside;
+  RowSpan outline[2];
+};
+EllipseRow EllipseRowParts(const RECT& r, int y) {
+  const RowSpan span = EllipseRowSpan(r, y);
+  const RowSpan inside = EllipseInterior(r, y);
+  if (inside.Empty()) return EllipseRow{RowSpan{}, {span, RowSpan{}}};
+  return EllipseRow{inside, {RowSpan{span.left, inside.left}, RowSpan{inside.right, span.right}}};
 }
 
 void ThinEllipse(const DrawTarget& t, const Box& box, const Stroke& s, std::optional<Pixel> fill) {
@@ -182,17 +195,9 @@ void ThinEllipse(const DrawTarget& t, const Box& box, const Stroke& s, std::opti
   if (!dashed) {
     const auto [top, bottom] = VisibleRows(t, box);
     for (int y = top; y < bottom; ++y) {
-      const RowSpan span = EllipseRowSpan(r, y);
-      const RowSpan inside = EllipseInterior(r, y);
-      if (inside.Empty()) {
-        if (s.visible) FillSpan(t, y, span.left, span.right, s.color);
-        continue;
-      }
-      if (fill) FillSpan(t, y, inside.left, inside.right, *fill);
-      if (s.visible) {
-        FillSpan(t, y, span.left, inside.left, s.color);
-        FillSpan(t, y, inside.right, span.right, s.color);
-      }
+      const EllipseRow row = EllipseRowParts(r, y);
+      if (fill) FillSpan(t, y, row.inside.left, row.inside.right, *fill);
+      for (const RowSpan& piece : row.outline) FillSpan(t, y, piece.left, piece.right, s.color);
     }
     return;
   }
@@ -206,14 +211,14 @@ void ThinEllipse(const DrawTarget& t, const Box& box, const Stroke& s, std::opti
   const double cx = (static_cast<double>(r.left) + r.right) / 2;
   const double cy = (static_cast<double>(r.top) + r.bottom) / 2;
   for (int y = r.top; y < r.bottom; ++y) {
-    const RowSpan span = EllipseRowSpan(r, y);
-    const RowSpan inside = EllipseInterior(r, y);
-    if (fill && !inside.Empty()) FillSpan(t, y, inside.left, inside.right, *fill);
-    for (int x = span.left; x < span.right; ++x) {
-      if (!inside.Empty() && x >= inside.left && x < inside.right) continue;
-      double angle = std::atan2(cy - (y + 0.5), (x + 0.5) - cx);
-      if (angle < 0) angle += 2 * std::numbers::pi;
-      outline.push_back(Dot{angle, x, y});
+    const EllipseRow row = EllipseRowParts(r, y);
+    if (fill) FillSpan(t, y, row.inside.left, row.inside.right, *fill);
+    for (const RowSpan& piece : row.outline) {
+      for (int x = piece.left; x < piece.right; ++x) {
+        double angle = std::atan2(cy - (y + 0.5), (x + 0.5) - cx);
+        if (angle < 0) angle += 2 * std::numbers::pi;
+        outline.push_back(Dot{angle, x, y});
+      }
     }
   }
   std::sort(outline.begin(), outline.end(), [](const Dot& a, const Dot& b) { return a.angle < b.angle; });

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -18,6 +19,8 @@
 #include "platform/image/picture_orientation.h"
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "pixels are copied as little-endian words");
 
 bool SizeAllowed(std::int64_t width, std::int64_t height) {
   return width > 0 && height > 0 && width <= kMaxDecodedDimension && height <= kMaxDecodedDimension &&
@@ -47,14 +50,23 @@ std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) {
   return result;
 }
 
+// The little-endian 32-bit word at `p`.
+Pixel LoadWord(const std::uint8_t* p) {
+  Pixel value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
 struct SurfaceDeleter {
   void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-// Copies the surface's pixels into `out`, turned by `orientation`, in one pass.
-template <typename ReadPixel>
-void CopyOriented(const SDL_Surface& surface, int bytes_per_pixel, int orientation, Pixel* out, ReadPixel read) {
+// Copies the surface's pixels into `out`, turned by `orientation`, in one pass. `read_word`
+// may read one byte past a pixel, so the last pixel of each row is read by `read`.
+template <typename ReadPixel, typename ReadWord>
+void CopyOriented(const SDL_Surface& surface, int bytes_per_pixel, int orientation, Pixel* out, ReadPixel read,
+                  ReadWord read_word) {
   const int w = surface.w;
   const int h = surface.h;
   for (int y = 0; y < h; ++y) {
@@ -62,7 +74,8 @@ void CopyOriented(const SDL_Surface& surface, int bytes_per_pixel, int orientati
     const OrientedRow place = OrientedRowPlacement(orientation, w, h, y);
     if (place.step == 1) {
       Pixel* dst = out + place.start;
-      for (int x = 0; x < w; ++x) dst[x] = read(row + x * bytes_per_pixel);
+      for (int x = 0; x + 1 < w; ++x) dst[x] = read_word(row + x * bytes_per_pixel);
+      dst[w - 1] = read(row + (w - 1) * bytes_per_pixel);
     } else {
       Pixel* dst = out + place.start;
       for (int x = 0; x < w; ++x, dst += place.step) *dst = read(row + x * bytes_per_pixel);
@@ -83,7 +96,8 @@ std::optional<DecodedPicture> PictureFromSurface(SDL_Surface* loaded, int orient
   const OrientedSize size = DisplayedSize(orientation, surface->w, surface->h);
   DecodedPicture picture;
   try {
-    picture.pixels.resize(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
+    const std::size_t count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
+    picture.pixels.resize(count);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
@@ -92,23 +106,24 @@ std::optional<DecodedPicture> PictureFromSurface(SDL_Surface* loaded, int orient
   if (SDL_LockSurface(surface) != 0) return std::nullopt;
   Pixel* out = picture.pixels.data();
   switch (surface->format->format) {
-    case SDL_PIXELFORMAT_RGB24:  // bytes red, green, blue
-      CopyOriented(*surface, 3, orientation, out, [](const std::uint8_t* p) {
-        return (Pixel{p[0]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[2]};
-      });
+    case SDL_PIXELFORMAT_RGB24: {  // bytes red, green, blue
+      const auto rgb = [](const std::uint8_t* p) { return (Pixel{p[0]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[2]}; };
+      // Bytes r g b x read as a little-endian word and reversed give 0xRRGGBBxx.
+      const auto rgb_word = [](const std::uint8_t* p) { return __builtin_bswap32(LoadWord(p)) >> 8; };
+      CopyOriented(*surface, 3, orientation, out, rgb, rgb_word);
       break;
-    case SDL_PIXELFORMAT_BGR24:
-      CopyOriented(*surface, 3, orientation, out, [](const std::uint8_t* p) {
-        return (Pixel{p[2]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[0]};
-      });
+    }
+    case SDL_PIXELFORMAT_BGR24: {
+      const auto bgr = [](const std::uint8_t* p) { return (Pixel{p[2]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[0]}; };
+      const auto bgr_word = [](const std::uint8_t* p) { return LoadWord(p) & 0x00FFFFFFu; };
+      CopyOriented(*surface, 3, orientation, out, bgr, bgr_word);
       break;
-    default:  // 32-bit 0xAARRGGBB words
-      CopyOriented(*surface, 4, orientation, out, [](const std::uint8_t* p) {
-        Pixel value;
-        std::memcpy(&value, p, sizeof value);
-        return value & 0x00FFFFFFu;
-      });
+    }
+    default: {  // 32-bit 0xAARRGGBB words
+      const auto argb = [](const std::uint8_t* p) { return LoadWord(p) & 0x00FFFFFFu; };
+      CopyOriented(*surface, 4, orientation, out, argb, argb);
       break;
+    }
   }
   SDL_UnlockSurface(surface);
   return picture;

@@ -106,9 +106,10 @@ bool JpegLooksComplete(Bytes file) {
   if (!StartsWith(file, kJpegMagic)) return true;
   const std::size_t scan = ForEachJpegSegment(file, [](std::uint8_t, Bytes) { return true; });
   if (scan == 0) return false;
-  // Coded data never holds FF D9 (an FF data byte is followed by 00), so the first one ends the image.
-  for (std::size_t at = scan; at + 1 < file.size(); ++at) {
-    if (file[at] == 0xFF && file[at + 1] == 0xD9) return true;
+  // Coded data never holds FF D9 (an FF data byte is followed by 00), so any FF D9 after the
+  // first scan is the end of the image; searched from the end, where it usually is.
+  for (std::size_t at = file.size(); at >= scan + 2; --at) {
+    if (file[at - 2] == 0xFF && file[at - 1] == 0xD9) return true;
   }
   return false;
 }

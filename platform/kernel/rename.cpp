@@ -17,9 +17,17 @@ bool LinkUnsupported(int error) {
   return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS || error == EMLINK;
 }
 
-}  // namespace
+// True when `from` and `to` lead to one and the same directory entry: the same name, or names
+// that differ only in letter case on a case-insensitive file system. A file with more than one
+// link is not taken for one entry, since its other name may be `to`.
+bool SameEntry(const std::string& from, const std::string& to) {
+  struct stat a {};
+  struct stat b {};
+  if (lstat(from.c_str(), &a) != 0 || lstat(to.c_str(), &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && (S_ISDIR(a.st_mode) || a.st_nlink == 1);
+}
 
-int RenameNoReplace(const std::string& from, const std::string& to) {
+int RenameNoReplaceOnce(const std::string& from, const std::string& to) {
 #ifdef SYS_renameat2
   // Called through syscall() so that it works with C libraries that lack the renameat2 wrapper.
   if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) return 0;
@@ -30,6 +38,17 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   const int link_error = RenameNoReplaceByLink(from, to);
   if (!LinkUnsupported(link_error)) return link_error;
   return RenameNoReplaceChecked(from, to);
+}
+
+}  // namespace
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  const int error = RenameNoReplaceOnce(from, to);
+  // The refusal saw `from` itself under the name `to` ("0.BMP" to "0.bmp" on a case-insensitive
+  // file system): rename() replaces nothing there and changes the letter case. Accepted race as
+  // in RenameNoReplaceChecked: a file put under `to` between the check and the rename is replaced.
+  if (error == EEXIST && SameEntry(from, to)) return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  return error;
 }
 
 int RenameNoReplaceByLink(const std::string& from, const std::string& to) {

@@ -212,3 +212,49 @@ def send_delete_window(display_name, window):
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
     x11.XFlush(display)
     x11.XCloseDisplay(display)
+
+
+def write_bmp(path, width, height, pixel):
+    """Writes a 24-bit bottom-up bitmap file; pixel(x, y) gives (r, g, b)."""
+    import struct
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        rows.append(bytes(row) + bytes(stride - width * 3))
+    data = b"".join(rows)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54))
+        f.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0))
+        f.write(data)
+
+
+def solid(colour):
+    return lambda x, y: colour
+
+
+def album_of(folders):
+    """A `prepare` function making album/<i>/<j>.bmp from folders[i][j] = (width, height, pixel)."""
+    def prepare(folder):
+        for i, pictures in enumerate(folders):
+            os.makedirs(os.path.join(folder, "album", str(i)), exist_ok=True)
+            for j, (width, height, pixel) in enumerate(pictures):
+                write_bmp(os.path.join(folder, "album", str(i), "%d.bmp" % j), width, height, pixel)
+    return prepare
+
+
+def close_to(a, b, tolerance=12):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def wait_until(predicate, timeout=5.0, interval=0.1):
+    """Polls `predicate` until it returns a true value or the time is up; returns its last value."""
+    deadline = time.time() + timeout
+    value = predicate()
+    while not value and time.time() < deadline:
+        time.sleep(interval)
+        value = predicate()
+    return value

@@ -20,8 +20,8 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
 }
 
 // A .bmp file with a 40-byte header; `rows` are given top first and already packed (without padding).
-Bytes MakeFile(int width, int height, int bits, const std::vector<Bytes>& rows, const std::vector<std::uint32_t>& palette = {},
-               bool topDown = false) {
+Bytes MakeFile(int width, int height, int bits, const std::vector<Bytes>& rows,
+               const std::vector<std::uint32_t>& palette = {}, bool topDown = false) {
   const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
   const std::size_t offset = 54 + palette.size() * 4;
   Bytes b(offset + stride * static_cast<std::size_t>(height), 0);
@@ -58,9 +58,9 @@ TEST(DecodeBitmapFile, TwentyFourBitBottomUp) {
 }
 
 TEST(DecodeBitmapFile, ThirtyTwoBitTopDownDropsAlpha) {
-  const Bytes file = MakeFile(3, 2, 32,
-                              {{0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9}, {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 255}},
-                              {}, true);
+  const std::vector<Bytes> rows = {{0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9},
+                                   {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 255}};
+  const Bytes file = MakeFile(3, 2, 32, rows, {}, true);
   const std::optional<DecodedPicture> p = DecodeBitmapFile(file);
   ASSERT_TRUE(p);
   EXPECT_EQ(p->pixels, kThreeByTwo);

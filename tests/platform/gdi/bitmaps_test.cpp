@@ -195,7 +195,8 @@ TEST(GdiObjects, StockObjectsSurviveDeletion) {
   EXPECT_TRUE(DeleteObject(brush));
   EXPECT_EQ(GetStockObject(WHITE_BRUSH), brush);
   EXPECT_EQ(GetStockObject(999), nullptr);
-  for (int index : {WHITE_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN, SYSTEM_FONT, DEFAULT_GUI_FONT}) {
+  for (int index :
+       {WHITE_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN, SYSTEM_FONT, DEFAULT_GUI_FONT}) {
     EXPECT_NE(GetStockObject(index), nullptr) << index;
   }
 }

@@ -353,7 +353,9 @@ TEST(AlphaBlend, ConstantAlphaPerChannel) {
   EXPECT_TRUE(AlphaBlend(dst.dc(), 0, 0, 3, 2, src.dc(), 0, 0, 3, 2, half));
   auto mix = [](Pixel s, Pixel d) {
     Pixel out = 0;
-    for (int shift : {16, 8, 0}) out |= ((((s >> shift) & 0xFF) * 128 + ((d >> shift) & 0xFF) * 127 + 127) / 255) << shift;
+    for (int shift : {16, 8, 0}) {
+      out |= ((((s >> shift) & 0xFF) * 128 + ((d >> shift) & 0xFF) * 127 + 127) / 255) << shift;
+    }
     return out;
   };
   EXPECT_EQ(dst.At(0, 0), mix(0xFFFFFF, 0));
@@ -379,7 +381,8 @@ TEST(AlphaBlend, RefusesWhatTheDesktopApiRefuses) {
   EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 2, 1, src.dc(), 1, 0, 2, 1, blend));   // source past the bitmap
   EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 2, 1, src.dc(), -1, 0, 2, 1, blend));
   EXPECT_FALSE(AlphaBlend(dst.dc(), 2, 0, -2, 1, src.dc(), 0, 0, 2, 1, blend));  // negative extent
-  EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 2, 1, src.dc(), 0, 0, 2, 1, BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}));
+  const BLENDFUNCTION perPixel{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 2, 1, src.dc(), 0, 0, 2, 1, perPixel));
   EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 2, 1, nullptr, 0, 0, 2, 1, blend));
   EXPECT_EQ(dst.Art(), (Rows{"BB"}));
   EXPECT_TRUE(AlphaBlend(dst.dc(), -5, 0, 2, 1, src.dc(), 0, 0, 2, 1, blend));  // off the target: nothing

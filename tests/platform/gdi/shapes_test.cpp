@@ -235,12 +235,30 @@ TEST(Ellipse, StaysInsideItsBoxAndTouchesEachSide) {
   }
 }
 
+TEST(Ellipse, DotsRunAlongTheOutline) {
+  auto redCount = [](int style) {
+    Canvas c(12, 12);
+    SetBkMode(c.dc(), TRANSPARENT);
+    Tools tools(c.dc(), RedPen(style), GetStockObject(NULL_BRUSH));
+    Ellipse(c.dc(), 0, 0, 12, 12);
+    int red = 0;
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 12; ++x) red += c.At(x, y) == 0xFF0000u;
+    return red;
+  };
+  const int solid = redCount(PS_SOLID);
+  const int dotted = redCount(PS_DOT);
+  EXPECT_GT(dotted, solid / 2 - 3);  // three on, three off
+  EXPECT_LT(dotted, solid / 2 + 4);
+}
+
 TEST(Ellipse, HugeBoxesAreClipped) {
   Canvas c(4, 4);
   Tools tools(c.dc(), RedPen(PS_DOT), Blue());
   EXPECT_TRUE(Ellipse(c.dc(), -1000000, -1000000, 1000000, 1000000));
   EXPECT_EQ(c.Art(), (Rows{"BBBB", "BBBB", "BBBB", "BBBB"}));
   EXPECT_TRUE(Ellipse(c.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX));
+  EXPECT_TRUE(Ellipse(c.dc(), -30000, -30000, 30000, 30000));  // dashed along a long outline
 }
 
 TEST(Shapes, OnAMonochromeTargetColoursBecomeBlackOrWhite) {

@@ -58,7 +58,8 @@ TEST(Rounding, CoordinatesRoundHalfUpAndClamp) {
   const struct {
     double v;
     int expected;
-  } cases[] = {{0.5, 1}, {-0.5, 0}, {1.49, 1}, {-1.5, -1}, {-1.51, -2}, {1e12, INT_MAX}, {-1e12, INT_MIN}, {NAN, INT_MIN}};
+  } cases[] = {{0.5, 1},   {-0.5, 0},       {1.49, 1},        {-1.5, -1},
+               {-1.51, -2}, {1e12, INT_MAX}, {-1e12, INT_MIN}, {NAN, INT_MIN}};
   for (const auto& c : cases) EXPECT_EQ(RoundCoordinate(c.v), c.expected) << c.v;
 }
 
