@@ -4,6 +4,9 @@
 
 #include "album/album_paths.h"
 #include "album/census.h"
+#include "album/picture_import.h"
+#include "album/picture_numbering.h"
+#include "interaction/web_page.h"
 #include "platform/kernel/files.h"
 #include "platform/window/window_system.h"
 #include "resources/resource_bitmaps.h"
@@ -19,6 +22,10 @@ BOOL COrvaleDlg::OnInitDialog() {
   ReadScreenSize();
   PlaceFullScreen();
   ShowWindow(SW_MAXIMIZE);
+  ShowSplash();
+  ImportAlbumPictures();
+  NumberPictures(m_album_dir);
+  EnsureExamplePicture();
 
   // The per-folder arrays bound the album: a larger census is capped.
   m_folder_count = std::min(CountUsableFolders(), kMaxFolders);
@@ -37,6 +44,7 @@ BOOL COrvaleDlg::OnInitDialog() {
   CreateEvents();
   StartWorkerThreads();
   ShowCursor(FALSE);
+  WriteReadme();
   return TRUE;
 }
 
@@ -58,6 +66,15 @@ void COrvaleDlg::PlaceFullScreen() {
   int height = GetSystemMetrics(SM_CYSCREEN) + GetSystemMetrics(SM_CYBORDER);
   SetWindowPos(nullptr, 1 - GetSystemMetrics(SM_CXBORDER), 1 - GetSystemMetrics(SM_CYBORDER), width + 1, height + 1,
                SWP_NOZORDER);
+}
+
+// Converts the JPEG files of the album; an album that cannot be listed ends the program.
+void COrvaleDlg::ImportAlbumPictures() {
+  WindowImportDisplay display(this, m_screen_w, m_screen_h);
+  if (ImportPictures(m_album_dir, display).root_listed) return;
+  m_render_paused = 1;
+  OpenAlbumWebPage();
+  PostMessage(WM_CLOSE);
 }
 
 int COrvaleDlg::CountUsableFolders() const { return ::CountUsableFolders(m_album_dir); }

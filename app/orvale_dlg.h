@@ -28,6 +28,7 @@ class COrvaleDlg : public CDialog, public ViewerState {
 
   // First-run files and the brand screen.
   void ShowSplash();
+  void ImportAlbumPictures();
   void EnsureExamplePicture();
   void WriteReadme();
   // The record file: loaded at start-up (a file that does not fit is deleted), stored at exit.
@@ -51,6 +52,8 @@ class COrvaleDlg : public CDialog, public ViewerState {
   static UINT MusicThreadProc(COrvaleDlg* dlg);
 
   FrameRenderer m_renderer;
+  // How long the brand screen stays; tests shorten it.
+  DWORD m_splash_ms = 2000;
 
  protected:
   BOOL OnHelp() override { return TRUE; }  // F1 shows no help

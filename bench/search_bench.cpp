@@ -227,7 +227,7 @@ void RunSize(const Options& o, int height) {
     HDC memory = CreateCompatibleDC(window);
     HGDIOBJ previous = SelectObject(memory, buffer_bitmap);
     point({layout.half_w + 330, layout.half_h + 100});
-    Print("  part: folder bar with background and panel", Time(5, o.frames, [&](int) { screen.FolderBar(memory, dlg); }),
+    Print("  part: folder bar, whole background filled", Time(5, o.frames, [&](int) { screen.FolderBar(memory, dlg); }),
           copy.median);
     Print("  part: picture bar (counts folder 0)", Time(5, o.frames, [&](int) { screen.PictureBar(memory, dlg); }),
           copy.median);

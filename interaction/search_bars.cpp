@@ -302,7 +302,7 @@ void SearchScreen::Bar(HDC dc, ViewerState& state, SearchBar bar, int count) {
     (folders ? state.m_on_folder_bar : state.m_on_picture_bar) = 0;
   }
 
-  // The folder a picture preview comes from; a folder preview shows its first picture.
+  // A folder is previewed by its first picture; a picture comes from the selected folder.
   auto preview = [&](int index) {
     if (folders) {
       Preview(state, dc, index, 0);

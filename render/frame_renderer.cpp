@@ -47,7 +47,8 @@ bool Poll(const HEVENT& event) {
 
 }  // namespace
 
-FrameRenderer::FrameRenderer() : m_clock(&LocalNow) {}
+// The first rate sample runs from now, so the rate reads 0 until a full second of frames.
+FrameRenderer::FrameRenderer() : m_fps_tick(GetTickCount()), m_clock(&LocalNow) {}
 
 FrameRenderer::~FrameRenderer() { Release(); }
 

@@ -35,6 +35,7 @@ bool Eventually(Condition ready) {
 TEST(StartUp, FirstRunMakesTheAlbumTreeAndEndsWithEscape) {
   HeadlessSession session;
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   session.Backend().PushKey(VK_ESCAPE, true);
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_TRUE(fs::is_directory("album"));
@@ -51,6 +52,7 @@ TEST(StartUp, TablesFollowTheCensusWithTheirDefaults) {
   fs::create_directories("album/4");  // empty: ends the usable album
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.m_folder_count, 4);
   EXPECT_EQ(dlg.m_zoom_table.FolderCount(), 4);
@@ -85,6 +87,7 @@ TEST(StartUp, AnAlbumThatCannotBeMadeStartsWithNoFoldersAndRunsSafely) {
   std::ofstream("album") << "a file where the album should be";
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.m_folder_count, 0);
   EXPECT_EQ(dlg.m_zoom_table.FolderCount(), 0);
@@ -102,6 +105,7 @@ TEST(StartUp, ASavedFolderOutsideTheAlbumFallsBackToTheFirst) {
   FillFolder(0, 2);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.m_folder = 7;
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.m_folder_count, 1);
@@ -117,6 +121,7 @@ TEST(StartUp, MoreFoldersThanThePerFolderArraysHoldAreCapped) {
   }
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.m_folder_count, kMaxFolders);
   EXPECT_EQ(dlg.m_zoom_table.FolderCount(), kMaxFolders);
@@ -128,6 +133,7 @@ TEST(WorkerThreads, RecordingThreadTakesThePlaybackStepsOfTheNewPicture) {
   FillFolder(0, 3);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   dlg.m_steps_table.Set(0, 2, 7);
@@ -145,6 +151,7 @@ TEST(WorkerThreads, RecordingThreadStepsTheRecordZoomOnlyWhenTheWheelAsked) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   SetEvent(dlg.m_evt_record_zoom);  // no wheel request: nothing changes
@@ -165,6 +172,7 @@ TEST(WorkerThreads, SearchThreadSeedsTheBarsWithTheViewAndItsPages) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.m_render_paused = 1;  // the renderer would move the view under the test
   dlg.OnInitDialog();
   dlg.m_folder = 234;
@@ -184,6 +192,7 @@ TEST(WorkerThreads, StartUpSignalsThePlaybackReloadOnce) {
   FillFolder(0, 1);
   session.OpenWindow();
   COrvaleDlg dlg;
+  dlg.m_splash_ms = 0;
   dlg.m_render_paused = 1;
   dlg.m_record_paused = 1;  // the recording step would consume the signal
   dlg.OnInitDialog();

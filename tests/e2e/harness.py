@@ -75,6 +75,7 @@ class Session:
             self.process = subprocess.Popen([BINARY], cwd=self.folder, env=self.env,
                                             stdout=self.log, stderr=subprocess.STDOUT)
             self.window = self.wait_for_window()
+            self.wait_past_brand_screen()
             return self
         except BaseException:
             self.__exit__(None, None, None)
@@ -111,6 +112,23 @@ class Session:
                 return found[0]
             time.sleep(0.1)
         raise AssertionError("no window within %d s: %s" % (timeout, self.output()))
+
+    def wait_past_brand_screen(self, timeout=15):
+        """Waits until the grey brand screen of the start has given way to the viewer."""
+        grey = (125, 125, 125)
+
+        def brand(shot):
+            return pixel(shot, 2, self.height // 2) == grey and pixel(shot, self.width - 2, 2) == grey
+
+        deadline = time.time() + timeout
+        seen = False
+        while time.time() < deadline:
+            shown = brand(self.screenshot())
+            seen = seen or shown
+            if seen and not shown:
+                return
+            time.sleep(0.05)
+        raise AssertionError("the brand screen did not come and go: " + self.output())
 
     def window_geometry(self):
         """(x, y, width, height) of the program's window."""

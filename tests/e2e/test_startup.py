@@ -15,10 +15,19 @@ class StartUp(unittest.TestCase):
             self.assertEqual(run.window_geometry(), (0, 0, harness.SCREEN_W, harness.SCREEN_H))
             shot = run.screenshot()
             self.assertEqual(shot[:2], (harness.SCREEN_W, harness.SCREEN_H))
-            for x, y in [(0, 0), (640, 400), (1279, 799)]:
+            # The example picture stands in the middle, black on either side of it.
+            self.assertNotEqual(harness.pixel(shot, 640, 400), (0, 0, 0))
+            for x, y in [(2, 400), (1277, 400)]:
                 self.assertEqual(harness.pixel(shot, x, y), (0, 0, 0))
+            for name in ("0/0.bmp", "Readme.txt"):
+                self.assertTrue(os.path.isfile(run.path("album", name)), name)
+            with open(run.path("album", "Readme.txt"), "rb") as readme:
+                self.assertTrue(readme.read().startswith(
+                    b"Thank you for using Vellumor Quenmira 2.1. Now let's learn how to use it.\n\nAlbum Management:"))
             run.key("Escape")
             self.assertEqual(run.wait_for_exit(2), 0, run.output())
+            # One folder with the example picture: 4 + (4 + 624) + 8 + 4 bytes.
+            self.assertEqual(os.path.getsize(run.path("album", "._album_.txt")), 644)
 
     def test_enter_ends_it_like_escape(self):
         with harness.Session() as run:

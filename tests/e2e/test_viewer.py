@@ -127,7 +127,9 @@ class Viewer(unittest.TestCase):
             self.assertEqual(run.wait_for_exit(3), 0)
 
     def test_a_recorded_path_plays_back(self):
-        album = album_of([[halves(RED, BLUE), (400, 400, solid(GREEN))]])
+        # A large gradient: any shift of the view shows on screen.
+        album = album_of([[(1200, 1000, lambda x, y: (x * 255 // 1200, y * 255 // 1000, 128)),
+                           (400, 400, solid(GREEN))]])
         with harness.Session(prepare=album) as run:
             wait_until(lambda: sum(centre(run)) > 100)
             run.move(CX, CY)
@@ -142,7 +144,7 @@ class Viewer(unittest.TestCase):
             run.move(CX, CY)
             run.xdotool("mousedown", 1)
             for step in range(14):
-                run.xdotool("mousemove_relative", "--", 12 if step < 7 else -12, 6)
+                run.xdotool("mousemove_relative", "--", 5 if step < 7 else -5, 3)
                 time.sleep(0.12)
             run.xdotool("mouseup", 1)
             time.sleep(0.5)

@@ -66,8 +66,7 @@ TEST(FrameTurn, NinetyDegreesSwapsWidthAndHeight) {
 // The turned bitmap of any angle has the picture's own pixel format: 90 degrees counter-clockwise
 // puts the right half on top and the left half below; at 45 degrees the box corners are black and
 // the middle is the picture.
-// Disabled: RotateBitmap's result is compatible with a fresh memory DC, so 1-bit: turned pictures come out black.
-TEST(FrameTurn, DISABLED_TurnedPicturesKeepTheirColours) {
+TEST(FrameTurn, TurnedPicturesKeepTheirColours) {
   FrameRig rig(kW, kH);
   WriteAlbum();
   rig.Start();
@@ -215,8 +214,7 @@ TEST(FrameTurn, BothSlotsAreTurnedWhenBothAreInView) {
 
 // A recorded picture in playback (zoom 1, playback point 0, 0) is drawn from its playback bitmap,
 // which copies the picture unchanged.
-// Disabled: PlaybackBitmap's result is compatible with a fresh memory DC, so 1-bit: the picture comes out black.
-TEST(FrameTurn, DISABLED_ARecordedPictureInPlaybackLooksLikeThePicture) {
+TEST(FrameTurn, ARecordedPictureInPlaybackLooksLikeThePicture) {
   FrameRig rig(kW, kH);
   WriteAlbum();
   rig.Start();
