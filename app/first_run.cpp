@@ -110,7 +110,9 @@ void COrvaleDlg::EnsureExamplePicture() {
   }
   if (bitmaps != 0) return;
   HBITMAP example = LoadBitmapW(IDB_EXAMPLE);
-  WriteBitmapFile(example, folder + "0.bmp");
+  if (!WriteBitmapFile(example, folder + "0.bmp")) {
+    std::fprintf(stderr, "quenmira: could not write the example picture into %s\n", folder.c_str());
+  }
   DeleteObject(example);
 }
 
