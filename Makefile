@@ -28,7 +28,7 @@ test: build
 tsan: deps
 	cmake -S . -B build-tsan -DQUENMIRA_SANITIZE=thread $(CMAKE_FLAGS)
 	cmake --build build-tsan -j $(JOBS) --target quenmira_tests quenmira
-	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" ctest --output-on-failure
 
 # The benchmarks in a build of their own: frames, composition, search screens, import.
 bench: deps
