@@ -1,18 +1,9 @@
 #include "platform/kernel/text.h"
 
-namespace {
-
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-// Length of the valid UTF-8 sequence starting at `pos` and its code point, or 0 when the byte
-// at `pos` does not start one (overlong forms, surrogates, values above U+10FFFF, truncation).
-std::size_t DecodeOne(std::string_view s, std::size_t pos, char32_t& code_point) {
+Utf8Sequence DecodeUtf8At(std::string_view s, std::size_t pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
   const unsigned char lead = byte(0);
-  if (lead < 0x80) {
-    code_point = lead;
-    return 1;
-  }
+  if (lead < 0x80) return {1, lead, true};
   std::size_t length = 0;
   unsigned char second_min = 0x80;
   unsigned char second_max = 0xBF;
@@ -27,29 +18,31 @@ std::size_t DecodeOne(std::string_view s, std::size_t pos, char32_t& code_point)
     if (lead == 0xF0) second_min = 0x90;  // overlong
     if (lead == 0xF4) second_max = 0x8F;  // above U+10FFFF
   } else {
-    return 0;
+    return {1, 0, false};
   }
-  if (s.size() - pos < length) return 0;
-  if (byte(1) < second_min || byte(1) > second_max) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(byte(i))) return 0;
+  // Count the bytes that continue the sequence validly.
+  std::size_t valid = 1;
+  while (valid < length && pos + valid < s.size()) {
+    const unsigned char lo = valid == 1 ? second_min : 0x80;
+    const unsigned char hi = valid == 1 ? second_max : 0xBF;
+    if (byte(valid) < lo || byte(valid) > hi) break;
+    ++valid;
   }
+  if (valid < length) return {valid, 0, false};
   char32_t value = lead & (0x7F >> length);
   for (std::size_t i = 1; i < length; ++i) value = (value << 6) | (byte(i) & 0x3F);
-  code_point = value;
-  return length;
+  return {length, value, true};
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    char32_t cp = 0;
-    const std::size_t length = DecodeOne(utf8, pos, cp);
-    if (length == 0) {
+    const Utf8Sequence sequence = DecodeUtf8At(utf8, pos);
+    char32_t cp = sequence.code_point;
+    const std::size_t length = sequence.length;
+    if (!sequence.valid) {
       out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(utf8[pos])));
       ++pos;
       continue;
