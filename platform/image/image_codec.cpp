@@ -15,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/image/jpeg_decoder.h"
 #include "platform/image/picture_header.h"
 #include "platform/image/picture_orientation.h"
 
@@ -139,11 +140,14 @@ std::optional<DecodedPicture> DecodePictureFile(const std::string& path) {
   if (const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes)) {
     if (!SizeAllowed(declared->width, declared->height)) return std::nullopt;
   }
+  const int orientation = JpegExifOrientation(bytes);
+  if (std::optional<DecodedPicture> jpeg = DecodeJpeg(bytes, orientation, SizeAllowed)) return jpeg;
+  // Other formats, and JPEGs the direct decoder refuses (CMYK ones, say), go through SDL2_image.
   SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
   if (!source) return std::nullopt;
   SurfacePtr loaded(IMG_Load_RW(source, 1));
   if (!loaded || !SizeAllowed(loaded->w, loaded->h)) return std::nullopt;
-  return PictureFromSurface(loaded.get(), JpegExifOrientation(bytes));
+  return PictureFromSurface(loaded.get(), orientation);
 }
 
 bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int quality) {

@@ -1,6 +1,6 @@
-// The platform's image codec, on SDL2_image: picture files (JPEG, and whatever else SDL2_image
-// reads: PNG, GIF, TIFF, BMP, ...) decoded to 32-bit pixels, and JPEG files written from pixels.
-// This folder is the only place that includes SDL_image.
+// The platform's image codec: picture files (JPEG through libjpeg-turbo, and whatever else
+// SDL2_image reads: PNG, GIF, TIFF, BMP, ...) decoded to 32-bit pixels, and JPEG files written from
+// pixels. This folder is the only place that includes SDL_image or jpeglib.
 #pragma once
 
 #include <cstdint>

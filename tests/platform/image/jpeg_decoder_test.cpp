@@ -1,0 +1,167 @@
+// The direct JPEG decoder on files of every colour layout and scan order libjpeg writes, and on
+// damaged data; the codec's fallback for the layouts it refuses.
+#include "platform/image/jpeg_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <csetjmp>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <jpeglib.h>
+#include <random>
+#include <vector>
+
+#include "platform/image/image_codec.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class Layout { kRgb, kGray, kCmyk };
+
+// A w x h JPEG of `layout` at quality 95: left half `left`, right half `right` (0xRRGGBB; a grey
+// picture takes the red byte, a CMYK one stores each colour as plain inverted C, M, Y and K 0).
+Bytes Encode(int w, int h, Layout layout, Pixel left, Pixel right, bool progressive = false) {
+  jpeg_compress_struct encoder{};
+  jpeg_error_mgr errors{};
+  encoder.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&encoder);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&encoder, &buffer, &size);
+  encoder.image_width = static_cast<JDIMENSION>(w);
+  encoder.image_height = static_cast<JDIMENSION>(h);
+  const int components = layout == Layout::kGray ? 1 : layout == Layout::kCmyk ? 4 : 3;
+  encoder.input_components = components;
+  encoder.in_color_space = layout == Layout::kGray ? JCS_GRAYSCALE : layout == Layout::kCmyk ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&encoder);
+  jpeg_set_quality(&encoder, 95, TRUE);
+  if (progressive) jpeg_simple_progression(&encoder);
+  jpeg_start_compress(&encoder, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(w * components));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const Pixel c = x < w / 2 ? left : right;
+      const JSAMPLE r = static_cast<JSAMPLE>(c >> 16), g = static_cast<JSAMPLE>(c >> 8), b = static_cast<JSAMPLE>(c);
+      JSAMPLE* out = &row[static_cast<std::size_t>(x * components)];
+      if (layout == Layout::kGray) {
+        out[0] = r;
+      } else if (layout == Layout::kRgb) {
+        out[0] = r, out[1] = g, out[2] = b;
+      } else {
+        out[0] = static_cast<JSAMPLE>(255 - r), out[1] = static_cast<JSAMPLE>(255 - g);
+        out[2] = static_cast<JSAMPLE>(255 - b), out[3] = 0;
+      }
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&encoder, rows, 1);
+  }
+  jpeg_finish_compress(&encoder);
+  Bytes file(buffer, buffer + size);
+  jpeg_destroy_compress(&encoder);
+  std::free(buffer);
+  return file;
+}
+
+bool AnySize(std::int64_t, std::int64_t) { return true; }
+
+bool Near(Pixel a, Pixel b, int tolerance = 12) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+  }
+  return true;
+}
+
+Pixel At(const DecodedPicture& p, int x, int y) { return p.pixels[static_cast<std::size_t>(y) * p.width + x]; }
+
+constexpr Pixel kRed = 0xDC1E1E, kBlue = 0x283CE6, kLight = 0xC8C8C8, kDark = 0x323232;
+
+TEST(JpegDecoder, ColourAndGreyPicturesDecodeToMaskedWords) {
+  for (const bool progressive : {false, true}) {
+    SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    const std::optional<DecodedPicture> colour =
+        DecodeJpeg(Encode(48, 16, Layout::kRgb, kRed, kBlue, progressive), 1, AnySize);
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(colour->width, 48);
+    EXPECT_EQ(colour->height, 16);
+    EXPECT_TRUE(Near(At(*colour, 4, 8), kRed));
+    EXPECT_TRUE(Near(At(*colour, 44, 8), kBlue));
+    for (const Pixel p : colour->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
+
+    const std::optional<DecodedPicture> grey =
+        DecodeJpeg(Encode(48, 16, Layout::kGray, kLight, kDark, progressive), 1, AnySize);
+    ASSERT_TRUE(grey);
+    EXPECT_TRUE(Near(At(*grey, 4, 8), kLight, 3));
+    EXPECT_TRUE(Near(At(*grey, 44, 8), kDark, 3));
+    for (const Pixel p : grey->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
+  }
+}
+
+TEST(JpegDecoder, OrientationPlacesRowsWhileDecoding) {
+  const Bytes file = Encode(32, 16, Layout::kRgb, kRed, kBlue);
+  // 6: turned clockwise, the left half ends up on top; 8: at the bottom; 3: on the right.
+  const std::optional<DecodedPicture> six = DecodeJpeg(file, 6, AnySize);
+  ASSERT_TRUE(six);
+  EXPECT_EQ(six->width, 16);
+  EXPECT_EQ(six->height, 32);
+  EXPECT_TRUE(Near(At(*six, 8, 2), kRed));
+  EXPECT_TRUE(Near(At(*six, 8, 29), kBlue));
+  const std::optional<DecodedPicture> eight = DecodeJpeg(file, 8, AnySize);
+  ASSERT_TRUE(eight);
+  EXPECT_TRUE(Near(At(*eight, 8, 2), kBlue));
+  EXPECT_TRUE(Near(At(*eight, 8, 29), kRed));
+  const std::optional<DecodedPicture> three = DecodeJpeg(file, 3, AnySize);
+  ASSERT_TRUE(three);
+  EXPECT_EQ(three->width, 32);
+  EXPECT_TRUE(Near(At(*three, 2, 8), kBlue));
+  EXPECT_TRUE(Near(At(*three, 29, 8), kRed));
+}
+
+TEST(JpegDecoder, RefusesWhatItCannotOrMayNotDecode) {
+  const Bytes file = Encode(40, 20, Layout::kRgb, kRed, kBlue);
+  std::int64_t asked_w = 0, asked_h = 0;
+  const auto refuse = [&](std::int64_t w, std::int64_t h) {
+    asked_w = w, asked_h = h;
+    return false;
+  };
+  EXPECT_FALSE(DecodeJpeg(file, 1, refuse));
+  EXPECT_EQ(asked_w, 40);
+  EXPECT_EQ(asked_h, 20);
+  EXPECT_FALSE(DecodeJpeg(Bytes{}, 1, AnySize));
+  EXPECT_FALSE(DecodeJpeg(Bytes{0x89, 'P', 'N', 'G'}, 1, AnySize));
+  EXPECT_FALSE(DecodeJpeg(Bytes(file.begin(), file.begin() + 100), 1, AnySize));  // header cut short
+  // CMYK is left to the codec's general path.
+  EXPECT_FALSE(DecodeJpeg(Encode(16, 16, Layout::kCmyk, kRed, kBlue), 1, AnySize));
+}
+
+TEST(JpegDecoder, DamagedScanDataNeverCrashesAndKeepsTheSize) {
+  const Bytes clean = Encode(64, 64, Layout::kRgb, kRed, kBlue, true);
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    Bytes file = clean;
+    // Damage a few bytes in the second half, past the headers.
+    const std::size_t half = file.size() / 2;
+    for (int k = 0; k < 4; ++k) file[half + random() % (file.size() - half - 2)] = static_cast<std::uint8_t>(random());
+    if (const std::optional<DecodedPicture> picture = DecodeJpeg(file, 1 + round % 8, AnySize)) {
+      ASSERT_EQ(picture->pixels.size(), std::size_t{64} * 64);
+      for (const Pixel p : picture->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
+    }
+  }
+}
+
+TEST(ImageCodecFallback, CmykJpegStillDecodesThroughTheGeneralPath) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "quenmira-cmyk-test.jpg";
+  const Bytes file = Encode(32, 16, Layout::kCmyk, kRed, kBlue);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                              static_cast<std::streamsize>(file.size()));
+  const std::optional<DecodedPicture> picture = DecodePictureFile(path.string());
+  std::filesystem::remove(path);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 32);
+  EXPECT_EQ(picture->height, 16);
+  for (const Pixel p : picture->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
+}
+
+}  // namespace
