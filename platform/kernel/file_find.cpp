@@ -1,13 +1,36 @@
 #include "platform/kernel/file_find.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
+
+// True when the open directory is the file system's root. The root's identity is read once:
+// the album's passes list thousands of folders, and a fresh look at "/" each time cost as much
+// as the listing itself.
+bool IsRootDirectory(int directory_fd) {
+  static const struct RootId {
+    bool known = false;
+    struct stat id {};
+    RootId() { known = ::stat("/", &id) == 0; }
+  } root;
+  struct stat id {};
+  if (!root.known || ::fstat(directory_fd, &id) != 0) return false;
+  return id.st_dev == root.id.st_dev && id.st_ino == root.id.st_ino;
+}
+
+// A directory, or a link to one; a broken link is a file. The entry's own type answers without
+// a look at the inode unless it is a link or the file system does not give it.
+bool IsDirectoryEntry(DIR* directory, const dirent& entry) {
+  if (entry.d_type == DT_DIR) return true;
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
+  struct stat target {};
+  return ::fstatat(::dirfd(directory), entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+}
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -61,16 +84,14 @@ bool CFileFind::FindFile(const std::string& pattern) {
     wildcard = pattern.substr(slash + 1);
   }
 
-  std::error_code ec;
-  fs::directory_iterator it(directory, ec);
-  if (ec) {
+  DIR* listing = ::opendir(directory.c_str());
+  if (!listing) {
     m_prefix.clear();
     return false;
   }
 
   // The desktop platform lists "." and ".." first in every folder except a drive's root.
-  std::error_code root_ec;
-  if (!fs::equivalent(directory, "/", root_ec)) {
+  if (!IsRootDirectory(::dirfd(listing))) {
     for (const char* dots : {".", ".."}) {
       if (WildcardMatch(wildcard, dots)) m_entries.push_back({dots, true});
     }
@@ -78,15 +99,12 @@ bool CFileFind::FindFile(const std::string& pattern) {
   const std::size_t first_named = m_entries.size();
 
   // A read error part way (the directory vanished, a disk failed) ends the listing early.
-  while (!ec && it != fs::directory_iterator()) {
-    std::string name = it->path().filename().string();
-    if (WildcardMatch(wildcard, name)) {
-      std::error_code status_ec;
-      const bool directory_flag = it->is_directory(status_ec) && !status_ec;
-      m_entries.push_back({std::move(name), directory_flag});
-    }
-    it.increment(ec);
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !WildcardMatch(wildcard, name)) continue;
+    m_entries.push_back({std::string(name), IsDirectoryEntry(listing, *entry)});
   }
+  ::closedir(listing);
   // Byte order, so that a listing does not depend on the file system's order.
   std::sort(m_entries.begin() + static_cast<std::ptrdiff_t>(first_named), m_entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });

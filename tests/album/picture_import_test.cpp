@@ -446,6 +446,27 @@ TEST_F(PictureImportTest, BadFilesStayWithWrongParamAndThePassGoesOn) {
   EXPECT_EQ(ReadBytes("album/0/corrupt.jpg"), corrupt);
 }
 
+TEST_F(PictureImportTest, AHugeDeclaredSizeStaysWithWrongParamAndThePassGoesOn) {
+  WriteJpeg("album/0/a.jpg", Flat(16, 16, kRed));
+  Bytes huge = ReadBytes("album/0/a.jpg");
+  WriteJpeg("album/0/b.jpg", Flat(8, 8, kBlue));
+  // The frame header says 65000 x 65000: far more memory than any picture may take.
+  const std::uint8_t start_of_frame[] = {0xFF, 0xC0};
+  auto frame = std::search(huge.begin(), huge.end(), std::begin(start_of_frame), std::end(start_of_frame));
+  ASSERT_NE(frame, huge.end());
+  const std::size_t at = static_cast<std::size_t>(frame - huge.begin());
+  huge[at + 5] = huge[at + 7] = 0xFD;
+  huge[at + 6] = huge[at + 8] = 0xE8;
+  WriteBytes("album/0/a.jpg", huge);
+  const ImportResult result = Import();
+  EXPECT_EQ(result.found, 2);
+  EXPECT_EQ(result.converted, 1);
+  EXPECT_EQ(result.failed, 1);
+  EXPECT_EQ(TakeShownMessages(), std::vector<std::string>{"wrong param"});
+  EXPECT_EQ(Names("album/0"), (std::set<std::string>{"a.jpg", "b.bmp"}));
+  EXPECT_EQ(ReadBytes("album/0/a.jpg"), huge);
+}
+
 TEST_F(PictureImportTest, UnusualNamesAreConverted) {
   const std::vector<std::string> bases{"my holiday 'one'", "say \"cheese\"", "line\nbreak", "Ünïcødé 照片",
                                        " lead space"};

@@ -224,6 +224,19 @@ TEST_F(NumberingTest, BitmapTextAnywhereInTheNameCounts) {
   ExpectFiles("0", {{"0.bmp", "notes.bmp.txt"}, {"photo.jpg", "photo.jpg"}, {"readme.txt", "readme.txt"}});
 }
 
+TEST_F(NumberingTest, NamesWithSpacesQuotesLineBreaksAndNonAsciiAreNumbered) {
+  // "Ünïcødé 照片.bmp"
+  const std::string unicode = "\xc3\x9c" "n" "\xc3\xaf" "c" "\xc3\xb8" "d" "\xc3\xa9" " \xe7\x85\xa7\xe7\x89\x87.bmp";
+  Files("0", {"say \"cheese\".bmp", "line\nbreak.bmp", " lead space.bmp", "my holiday 'one'.bmp", unicode});
+  Run();
+  ExpectFiles("0", {{"0.bmp", " lead space.bmp"},
+                    {"1.bmp", "line\nbreak.bmp"},
+                    {"2.bmp", "my holiday 'one'.bmp"},
+                    {"3.bmp", "say \"cheese\".bmp"},
+                    {"4.bmp", unicode}});
+  EXPECT_EQ(m_log, "");
+}
+
 TEST_F(NumberingTest, FolderWithoutBitmapsStaysUnchanged) {
   Files("0", {"photo.jpg", "readme.txt", "scan.bMp", "noextension"});
   const NumberingResult result = Run();

@@ -172,6 +172,40 @@ TEST(RecordFileStore, AFileThatDoesNotFitIsDeletedAndItsFittingFoldersKept) {
   EXPECT_FALSE(fs::exists("album/._album_.txt"));
 }
 
+TEST(RecordFileStore, ARecordFileOfRandomBytesIsDeletedAndTheDefaultsStay) {
+  PreparedDialog dlg({2, 1});
+  const std::size_t size = 4 + (4 + 624 * 2) + (4 + 624) + 8 + 4 * 2;
+  std::mt19937 random(23);
+  for (bool fitting_counts : {false, true}) {
+    std::vector<std::uint8_t> noise(size);
+    for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+    if (fitting_counts) {  // the right folder and picture counts in front of random records
+      const std::int32_t counts[] = {2, 2};
+      std::memcpy(noise.data(), counts, sizeof counts);
+    }
+    std::ofstream("album/._album_.txt", std::ios::binary)
+        .write(reinterpret_cast<const char*>(noise.data()), static_cast<std::streamsize>(noise.size()));
+    dlg->LoadRecordFile();
+    EXPECT_EQ(dlg->m_album_changed, 1) << fitting_counts;
+    EXPECT_FALSE(fs::exists("album/._album_.txt")) << fitting_counts;
+    for (int folder = 0; folder < 2; ++folder) {
+      for (int picture = 0; picture < 2 - folder; ++picture) {
+        EXPECT_EQ(dlg->m_angle_table.Get(folder, picture, -1), 0);
+        EXPECT_EQ(dlg->m_key_count_table.Get(folder, picture, -1), 0);
+        EXPECT_EQ(dlg->m_steps_table.Get(folder, picture, -1), 10);
+        EXPECT_FLOAT_EQ(dlg->m_zoom_table.Get(folder, picture, 0), 2.0f);
+        EXPECT_EQ(dlg->m_key_x.Get(folder, picture, -1, 49), 0);
+      }
+    }
+    EXPECT_EQ(dlg->m_folder, 0);
+    EXPECT_EQ(dlg->m_brightness_saved, 255);
+    EXPECT_EQ(dlg->m_strip_offset_by_folder[1], 0);
+  }
+  // The next exit writes a whole file again.
+  dlg->StoreRecordFile();
+  EXPECT_EQ(fs::file_size("album/._album_.txt"), size);
+}
+
 TEST(RecordFileStore, AFailedWriteKeepsThePreviousFile) {
   PreparedDialog dlg({1});
   dlg->StoreRecordFile();

@@ -55,10 +55,17 @@ class Xvfb:
 class Session:
     """One run of the program: its X server, its working folder and its process."""
 
-    def __init__(self, width=SCREEN_W, height=SCREEN_H, prepare=None, env=None):
+    def __init__(self, width=SCREEN_W, height=SCREEN_H, prepare=None, env=None, folder=None, past_brand=True,
+                 wrapper=None):
         self.width, self.height = width, height
+        self.wrapper = wrapper or []  # a command the program is started under (e.g. setpriv)
         self.prepare = prepare  # called with the working folder before the program starts
         self.extra_env = env or {}
+        # A working folder of the caller's (kept afterwards, for a run that follows another), or
+        # None for a fresh one removed at the end.
+        self.given_folder = folder
+        # False: entering returns once the window shows, while the brand screen may still be up.
+        self.past_brand = past_brand
         self.xvfb = None
         self.process = None
         self.folder = None
@@ -67,15 +74,16 @@ class Session:
     def __enter__(self):
         try:
             self.xvfb = Xvfb(self.width, self.height)
-            self.folder = tempfile.mkdtemp(prefix="quenmira-e2e-")
+            self.folder = self.given_folder or tempfile.mkdtemp(prefix="quenmira-e2e-")
             if self.prepare:
                 self.prepare(self.folder)
             self.env = dict(os.environ, DISPLAY=self.xvfb.display, SDL_AUDIODRIVER="dummy", **self.extra_env)
             self.log = open(os.path.join(self.folder, "..", os.path.basename(self.folder) + ".log"), "w+")
-            self.process = subprocess.Popen([BINARY], cwd=self.folder, env=self.env,
+            self.process = subprocess.Popen(self.wrapper + [BINARY], cwd=self.folder, env=self.env,
                                             stdout=self.log, stderr=subprocess.STDOUT)
             self.window = self.wait_for_window()
-            self.wait_past_brand_screen()
+            if self.past_brand:
+                self.wait_past_brand_screen()
             return self
         except BaseException:
             self.__exit__(None, None, None)
@@ -85,10 +93,14 @@ class Session:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        if exc and exc[0] is not None:
+            # A failed check: what the program printed (sanitizer reports included) explains it.
+            sys.stderr.write("--- program output ---\n" + self.output() + "\n--- end of output ---\n")
         if self.xvfb:
             self.xvfb.stop()
         if self.folder:
-            shutil.rmtree(self.folder, ignore_errors=True)
+            if not self.given_folder:
+                shutil.rmtree(self.folder, ignore_errors=True)
             try:
                 self.log.close()
                 os.unlink(self.log.name)
@@ -101,7 +113,7 @@ class Session:
         return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
-    def wait_for_window(self, timeout=15):
+    def wait_for_window(self, timeout=60):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.process.poll() is not None:
@@ -113,7 +125,7 @@ class Session:
             time.sleep(0.1)
         raise AssertionError("no window within %d s: %s" % (timeout, self.output()))
 
-    def wait_past_brand_screen(self, timeout=15):
+    def wait_past_brand_screen(self, timeout=60):
         """Waits until the grey brand screen of the start has given way to the viewer."""
         grey = (125, 125, 125)
 
