@@ -1,4 +1,5 @@
 // The four worker threads: polling loops over the viewer state and the signal events.
+#include "app/frame_stats.h"
 #include "app/orvale_dlg.h"
 #include "app/thread_steps.h"
 #include "interaction/recording.h"
@@ -71,8 +72,11 @@ UINT COrvaleDlg::RecordThreadProc(COrvaleDlg* dlg) {
 }
 
 UINT COrvaleDlg::RenderThreadProc(COrvaleDlg* dlg) {
+  FrameStats stats;
   while (dlg->m_stop_render == 0) {
-    if (dlg->m_render_paused == 0) dlg->RenderDriverStep();
+    const bool draw = dlg->m_render_paused == 0;
+    if (draw) dlg->RenderDriverStep();
+    stats.Pass(GetTickCount(), draw);
     Sleep(10);
   }
   return 0;

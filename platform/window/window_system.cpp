@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/kernel/stop_signals.h"
 #include "platform/window/client_surface.h"
 
 namespace {
@@ -151,6 +152,12 @@ ClientSurface* Surface() { return S().surface.get(); }
 bool PumpMessage(MSG& msg, int timeout_ms) {
   State& s = S();
   ApplyPending();
+  // SIGINT or SIGTERM closes the window as its close button does.
+  if (TakeStopSignal() != 0) {
+    msg = MSG{};
+    msg.message = WM_CLOSE;
+    return true;
+  }
   {
     std::lock_guard<std::mutex> hold(s.posted_lock);
     if (!s.posted.empty()) {

@@ -43,7 +43,8 @@ bool IsWindowThread();
 ClientSurface* Surface();
 
 // Window's thread: the next message, posted ones first; presents the surface and applies
-// cursor and pointer requests from other threads while waiting.
+// cursor and pointer requests from other threads while waiting. A stop signal taken since the
+// last call (see stop_signals.h) comes as WM_CLOSE.
 bool PumpMessage(MSG& msg, int timeout_ms);
 // Any thread: queues a message for the window (WM_CLOSE from a worker).
 void PostMessage(const MSG& msg);

@@ -21,6 +21,8 @@ class SdlBackend final : public WindowBackend {
   bool Open() override {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // SIGINT and SIGTERM are the program's own (stop_signals.h), not turned into SDL_QUIT.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       std::fprintf(stderr, "quenmira: no display: %s\n", SDL_GetError());
       return false;

@@ -1,0 +1,35 @@
+// Diagnostics for long test runs, off unless the environment variable QUENMIRA_STATS names a
+// file: the render thread then appends one line a second to it,
+// "<ms since the program started> <frames drawn in that second> <live drawing objects>".
+// A second in which rendering was paused shows 0 frames.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/types.h"
+
+class FrameStats {
+ public:
+  // The file from QUENMIRA_STATS, counted from the program's start; off without the variable.
+  FrameStats();
+  // Appends to `path` with times counted from `origin`; an empty path (or one that cannot be
+  // opened) turns the statistics off.
+  FrameStats(const std::string& path, DWORD origin);
+
+  bool On() const { return m_file != nullptr; }
+  // One pass of the render thread at tick `now`; `drew` when it drew a frame. Writes a line
+  // once a second has passed since the last one.
+  void Pass(DWORD now, bool drew);
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, Closer> m_file;
+  DWORD m_origin = 0;
+  bool m_counting = false;
+  DWORD m_second_start = 0;
+  int m_frames = 0;
+};
