@@ -1,0 +1,155 @@
+"""What a user does with the viewer, as real X input, and what a screenshot shows of it.
+
+Waits are on what the screen shows (a frame drawn with the pointer where it was put), never on
+fixed delays alone, so slow sanitizer builds pass the same checks.
+"""
+import os
+import struct
+import time
+
+import harness
+from harness import close_to, pixel, wait_until
+
+W, H = harness.SCREEN_W, harness.SCREEN_H
+CX, CY = W // 2, H // 2
+
+# The ring menu's items: their centres as offsets from the screen centre.
+RING = {"Exit": (0, -120), "Search": (0, 120), "Record": (-170, 0), "Static": (170, 0), "Rotate": (0, 0),
+        "Inside": (-110, -90), "Dynam": (110, -90), "Rand": (-110, 90), "Fixed": (110, 90)}
+RING_GREEN = (0, 255, 0)
+SIGHT_RED = (255, 0, 0)
+BLACK = (0, 0, 0)
+
+# Generous: a ThreadSanitizer build draws a frame in a fraction of the time of a plain one.
+SLOW = 60
+
+
+def centre(run):
+    return pixel(run.screenshot(), CX, CY)
+
+
+def sight_at(shot, x, y):
+    """True when the menu pointer (a red sight, a cross broken around its centre) is drawn at (x, y)."""
+    arms = [(x, y - 10), (x, y + 10), (x - 10, y), (x + 10, y)]
+    return all(close_to(pixel(shot, ax, ay), SIGHT_RED, 30) for ax, ay in arms)
+
+
+def ring_shown(shot):
+    """True when the ring's nine green circles are drawn around the centre."""
+    hits = 0
+    for name, (dx, dy) in RING.items():
+        # Inside each circle, off the label and off the sight's arms.
+        if close_to(pixel(shot, CX + dx + 14, CY + dy + 15), RING_GREEN, 40):
+            hits += 1
+    return hits == len(RING)
+
+
+def press_ring(run, timeout=SLOW):
+    """Right press: the ring shows with the pointer centred on Rotate. Returns the screenshot."""
+    run.xdotool("mousedown", 3)
+    shot = wait_until(lambda: (lambda s: s if ring_shown(s) and sight_at(s, CX, CY) else None)(run.screenshot()),
+                      timeout)
+    assert shot, "no ring menu with the pointer on its centre"
+    return shot
+
+
+def rest_on(run, item, timeout=SLOW):
+    """With the ring shown, puts the pointer on `item` until a frame has drawn the pointer there
+    (so the menu's hit test has seen it). The move is repeated while waiting: it may have been
+    overtaken by the ring's own centring of the pointer."""
+    dx, dy = RING[item]
+    x, y = CX + dx, CY + dy
+
+    def there():
+        run.move(x, y)
+        return sight_at(run.screenshot(), x, y)
+
+    assert wait_until(there, timeout, 0.05), "the pointer never showed on " + item
+
+
+def choose(run, item, timeout=SLOW):
+    """The whole ring gesture: right press, onto `item`, release."""
+    press_ring(run, timeout)
+    rest_on(run, item, timeout)
+    run.xdotool("mouseup", 3)
+
+
+def ring_gone(run, timeout=SLOW):
+    return wait_until(lambda: not ring_shown(run.screenshot()), timeout)
+
+
+def row_span(shot, y, colour, tolerance=30):
+    """(first, last) x on row y whose pixel is close to `colour`, or None."""
+    xs = [x for x in range(0, W) if close_to(pixel(shot, x, y), colour, tolerance)]
+    return (xs[0], xs[-1]) if xs else None
+
+
+def column_span(shot, x, colour, tolerance=30):
+    ys = [y for y in range(0, H) if close_to(pixel(shot, x, y), colour, tolerance)]
+    return (ys[0], ys[-1]) if ys else None
+
+
+def shot_where(run, predicate, timeout=SLOW, interval=0.1):
+    """The first screenshot for which predicate(shot) holds, or None when the time is up."""
+    return wait_until(lambda: (lambda s: s if predicate(s) else None)(run.screenshot()), timeout, interval)
+
+
+def counters(shot):
+    """The pixels of the two counters (picture and folder) in the top-left corner."""
+    return bytes(b for y in range(0, 66) for x in range(0, 110) for b in pixel(shot, x, y))
+
+
+def quit_with_escape(test, run, timeout=SLOW):
+    run.key("Escape")
+    test.assertEqual(run.wait_for_exit(timeout), 0, run.output())
+
+
+def settle(seconds):
+    """A pause the user would make; never what a check depends on."""
+    time.sleep(seconds)
+
+
+class RecordFile:
+    """The record file album/._album_.txt read back: per folder, per picture, the recorded flag, angle,
+    key-frame count, zoom target, steps and key frames; then folder, brightness and strip offsets."""
+
+    PICTURE = struct.Struct("<iiiffi" + "iif" * 50)
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        self.size = len(data)
+        at = 0
+
+        def take(fmt):
+            nonlocal at
+            values = struct.unpack_from(fmt, data, at)
+            at += struct.calcsize(fmt)
+            return values
+
+        (self.folder_count,) = take("<i")
+        self.pictures = []
+        for _ in range(self.folder_count):
+            (n,) = take("<i")
+            folder = []
+            for _ in range(n):
+                v = take(self.PICTURE.format)
+                folder.append({"recorded": v[0], "angle": v[1], "key_count": v[2], "zoom": v[3], "steps": v[5],
+                               "keys": [(v[6 + 3 * k], v[7 + 3 * k], v[8 + 3 * k]) for k in range(50)]})
+            self.pictures.append(folder)
+        self.folder, self.brightness = take("<ii")
+        self.strip_offsets = list(take("<%di" % self.folder_count))
+        assert at == len(data), "%d bytes left over in the record file" % (len(data) - at)
+
+
+def record_file(run):
+    return RecordFile(run.path("album", "._album_.txt"))
+
+
+def copy_album(source_folder):
+    """A `prepare` function that copies another run's album (record file included)."""
+    import shutil
+
+    def prepare(folder):
+        shutil.copytree(os.path.join(source_folder, "album"), os.path.join(folder, "album"))
+    return prepare
