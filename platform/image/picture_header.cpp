@@ -48,29 +48,44 @@ bool IsFrameMarker(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Tag 0x0112 of the first directory of a TIFF structure (the body of an EXIF segment).
-int TiffOrientation(Bytes tiff) {
-  if (tiff.size() < 8) return 1;
+constexpr std::uint32_t kTiffShort = 3;
+constexpr std::uint32_t kTiffLong = 4;
+
+// A single value of `tag` in the first directory of a TIFF structure, with its field type (a
+// short or a long); nothing when the structure is malformed or lacks the tag.
+struct TiffValue {
+  std::uint32_t type = 0;
+  std::uint32_t value = 0;
+};
+std::optional<TiffValue> TiffTag(Bytes tiff, std::uint32_t tag) {
+  if (tiff.size() < 8) return std::nullopt;
   const bool little = tiff[0] == 'I' && tiff[1] == 'I';
   const bool big = tiff[0] == 'M' && tiff[1] == 'M';
-  if (!little && !big) return 1;
+  if (!little && !big) return std::nullopt;
   auto u16 = [&](std::size_t at) { return little ? Le16(tiff, at) : Be16(tiff, at); };
   auto u32 = [&](std::size_t at) { return little ? Le32(tiff, at) : Be32(tiff, at); };
-  if (u16(2) != 42) return 1;
+  if (u16(2) != 42) return std::nullopt;
   const std::uint64_t directory = u32(4);
-  if (directory + 2 > tiff.size()) return 1;
+  if (directory + 2 > tiff.size()) return std::nullopt;
   const std::uint32_t entries = u16(static_cast<std::size_t>(directory));
   for (std::uint32_t i = 0; i < entries; ++i) {
     const std::uint64_t entry = directory + 2 + std::uint64_t{12} * i;
-    if (entry + 12 > tiff.size()) return 1;
+    if (entry + 12 > tiff.size()) return std::nullopt;
     const auto e = static_cast<std::size_t>(entry);
-    if (u16(e) != 0x0112) continue;
-    constexpr std::uint32_t kShort = 3;
-    if (u16(e + 2) != kShort || u32(e + 4) < 1) return 1;
-    const std::uint32_t value = u16(e + 8);  // a single short sits at the start of the value field
-    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+    if (u16(e) != tag) continue;
+    const std::uint32_t type = u16(e + 2);
+    if (u32(e + 4) < 1 || (type != kTiffShort && type != kTiffLong)) return std::nullopt;
+    // A single short sits at the start of the value field.
+    return TiffValue{type, type == kTiffShort ? u16(e + 8) : u32(e + 8)};
   }
-  return 1;
+  return std::nullopt;
+}
+
+// Tag 0x0112 of the first directory of a TIFF structure (the body of an EXIF segment).
+int TiffOrientation(Bytes tiff) {
+  const std::optional<TiffValue> tag = TiffTag(tiff, 0x0112);
+  if (!tag || tag->type != kTiffShort) return 1;
+  return tag->value >= 1 && tag->value <= 8 ? static_cast<int>(tag->value) : 1;
 }
 
 }  // namespace
@@ -91,6 +106,13 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
   }
   if (file.size() >= 10 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
     return DeclaredSize{Le16(file, 6), Le16(file, 8)};
+  }
+  if (file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
+                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42))) {
+    const std::optional<TiffValue> width = TiffTag(file, 256);
+    const std::optional<TiffValue> height = TiffTag(file, 257);
+    if (!width || !height) return std::nullopt;
+    return DeclaredSize{width->value, height->value};
   }
   if (file.size() >= 26 && file[0] == 'B' && file[1] == 'M') {
     const std::uint32_t header = Le32(file, 14);

@@ -1,5 +1,5 @@
 // What a picture file's header says, read without decoding: the declared size (JPEG, PNG, GIF,
-// BMP) and a JPEG's EXIF orientation. Every read is bounds-checked, so any bytes are safe input.
+// TIFF, BMP) and a JPEG's EXIF orientation. Every read is bounds-checked, so any bytes are safe input.
 #pragma once
 
 #include <cstdint>

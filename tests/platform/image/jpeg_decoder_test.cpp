@@ -1,5 +1,5 @@
 // The direct JPEG decoder on files of every colour layout and scan order libjpeg writes, and on
-// damaged data; the codec's fallback for the layouts it refuses.
+// damaged data; the codec's general path for the layouts it refuses and for TIFF content.
 #include "platform/image/jpeg_decoder.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/image/image_codec.h"
+#include "platform/image/picture_header.h"
 
 namespace {
 
@@ -162,6 +163,68 @@ TEST(ImageCodecFallback, CmykJpegStillDecodesThroughTheGeneralPath) {
   EXPECT_EQ(picture->width, 32);
   EXPECT_EQ(picture->height, 16);
   for (const Pixel p : picture->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
+}
+
+// A 2 x 1 uncompressed RGB TIFF in either byte order: red then blue.
+std::vector<std::uint8_t> TinyTiff(bool little) {
+  std::vector<std::uint8_t> out;
+  auto u16 = [&](std::uint32_t v) {
+    if (little) out.insert(out.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+    else out.insert(out.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (little) { u16(v & 0xFFFF); u16(v >> 16); } else { u16(v >> 16); u16(v & 0xFFFF); }
+  };
+  out.insert(out.end(), little ? std::initializer_list<std::uint8_t>{'I', 'I'} : std::initializer_list<std::uint8_t>{'M', 'M'});
+  u16(42);
+  u32(8);
+  const std::uint32_t entries = 9, pixels_at = 8 + 2 + entries * 12 + 4, bits_at = pixels_at + 6;
+  u16(entries);
+  auto entry = [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::uint32_t value) {
+    u16(tag), u16(type), u32(count);
+    if (type == 3 && count == 1) { u16(value); u16(0); } else { u32(value); }
+  };
+  entry(256, 3, 1, 2);          // width
+  entry(257, 4, 1, 1);          // height, as a long
+  entry(258, 3, 3, bits_at);    // 8 bits per sample, three samples
+  entry(259, 3, 1, 1);          // no compression
+  entry(262, 3, 1, 2);          // RGB
+  entry(273, 4, 1, pixels_at);  // the strip
+  entry(277, 3, 1, 3);          // samples per pixel
+  entry(278, 3, 1, 1);          // rows per strip
+  entry(279, 4, 1, 6);          // strip bytes
+  u32(0);
+  out.insert(out.end(), {0xDC, 0x1E, 0x1E, 0x28, 0x3C, 0xE6});
+  u16(8), u16(8), u16(8);
+  return out;
+}
+
+TEST(PictureHeaderTiff, SizeFromTheFirstDirectoryInBothByteOrders) {
+  for (const bool little : {true, false}) {
+    const std::vector<std::uint8_t> file = TinyTiff(little);
+    const std::optional<DeclaredSize> size = DeclaredPictureSize(file);
+    ASSERT_TRUE(size) << little;
+    EXPECT_EQ(size->width, 2);
+    EXPECT_EQ(size->height, 1);
+    // Cut anywhere before the width and height entries end, it declares nothing rather than misreading.
+    for (std::size_t cut = 0; cut < 8 + 2 + 2 * 12; ++cut) {
+      EXPECT_FALSE(DeclaredPictureSize(std::span(file.data(), cut))) << cut;
+    }
+  }
+}
+
+TEST(ImageCodecFallback, TiffUnderAJpegNameDecodes) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "quenmira-tiff-test.jpg";
+  const std::vector<std::uint8_t> file = TinyTiff(true);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                              static_cast<std::streamsize>(file.size()));
+  const std::optional<DecodedPicture> picture = DecodePictureFile(path.string());
+  std::filesystem::remove(path);
+  ASSERT_TRUE(picture);
+  ASSERT_EQ(picture->width, 2);
+  ASSERT_EQ(picture->height, 1);
+  EXPECT_EQ(picture->pixels[0], 0xDC1E1Eu);
+  EXPECT_EQ(picture->pixels[1], 0x283CE6u);
 }
 
 }  // namespace
