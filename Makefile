@@ -6,7 +6,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DQUENMIRA_WERROR=ON
 endif
 
-.PHONY: run test deps build tsan bench fuzz clean
+.PHONY: run test deps build tsan asan bench fuzz fuzz-smoke soak clean
 
 deps:
 	scripts/install-deps
@@ -22,7 +22,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) asan
 	$(MAKE) tsan
+	$(MAKE) fuzz-smoke
 
 # The whole suite again under ThreadSanitizer, in a build of its own.
 tsan: deps
@@ -30,19 +32,43 @@ tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target quenmira_tests quenmira
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" ctest --output-on-failure
 
-# The benchmarks in a build of their own: frames, composition, search screens, import.
+# The whole suite again under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a
+# build of its own. The options reach the real program the end-to-end tests start. Mesa's software
+# GL driver is preloaded so that it stays loaded: SDL unloads it with the display, and what it
+# allocated, no longer reachable then, would be reported as leaks no suppression can name.
+MESA_SWRAST := $(firstword $(wildcard /usr/lib/*/dri/swrast_dri.so))
+asan: deps
+	cmake -S . -B build-asan -DQUENMIRA_SANITIZE=address,undefined $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS) --target quenmira_tests quenmira
+	cd build-asan && LD_PRELOAD="$(MESA_SWRAST)" \
+	  ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 strict_string_checks=1 verify_asan_link_order=0" \
+	  LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" \
+	  UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" ctest --output-on-failure -j $(JOBS)
+
+# The benchmarks in a build of their own: frames, composition, search screens, import, start-up.
 bench: deps
 	cmake -S . -B build-bench -DQUENMIRA_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build build-bench -j $(JOBS) --target render_bench compose_check search_bench import_bench
+	cmake --build build-bench -j $(JOBS) --target render_bench compose_check search_bench import_bench startup_bench
 	build-bench/bench/compose_check
 	build-bench/bench/render_bench
 	build-bench/bench/search_bench
 	build-bench/bench/import_bench
+	build-bench/bench/startup_bench
 
 # Every fuzz target for FUZZ_SECONDS seconds each (clang's libFuzzer).
 FUZZ_SECONDS ?= 600
 fuzz: deps
 	scripts/run-fuzzers $(FUZZ_SECONDS)
 
+# Each fuzz target for 30 seconds: part of make test.
+fuzz-smoke: deps
+	scripts/run-fuzzers 30
+
+# A long run of the real program under random input (not in CI): memory, frame rate and drawing
+# objects over SOAK_MINUTES minutes.
+SOAK_MINUTES ?= 20
+soak: build
+	SOAK_MINUTES=$(SOAK_MINUTES) scripts/soak --binary $(BUILD)/quenmira
+
 clean:
-	rm -rf $(BUILD) build-tsan build-bench build-fuzz
+	rm -rf $(BUILD) build-tsan build-asan build-bench build-fuzz

@@ -63,6 +63,17 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
+// SDL keeps an error message per thread and frees it by itself only on threads it started. Called
+// before SDL is used on a thread: the thread frees SDL's data when it ends, so a decoding thread
+// that met a bad file leaves nothing behind.
+void FreeSdlThreadDataAtThreadEnd() {
+  struct Cleanup {
+    ~Cleanup() { SDL_TLSCleanup(); }
+  };
+  thread_local Cleanup cleanup;
+  (void)cleanup;
+}
+
 // Copies the surface's pixels into `out`, turned by `orientation`, in one pass. `read_word`
 // may read one byte past a pixel, so the last pixel of each row is read by `read`.
 template <typename ReadPixel, typename ReadWord>
@@ -137,12 +148,15 @@ std::optional<DecodedPicture> DecodePictureFile(const std::string& path) {
   if (!file || file->empty()) return std::nullopt;
   const std::span<const std::uint8_t> bytes(*file);
   if (!JpegLooksComplete(bytes)) return std::nullopt;
-  if (const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes)) {
-    if (!SizeAllowed(declared->width, declared->height)) return std::nullopt;
-  }
+  // Only formats whose header gives the size (JPEG, PNG, GIF, TIFF, BMP) are decoded, so that the
+  // size is checked before a decoder allocates for it. SDL2_image's other readers (XCF, SVG, PCX, ...)
+  // allocate whatever their header asks for first, and some leak on a malformed file.
+  const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes);
+  if (!declared || !SizeAllowed(declared->width, declared->height)) return std::nullopt;
   const int orientation = JpegExifOrientation(bytes);
   if (std::optional<DecodedPicture> jpeg = DecodeJpeg(bytes, orientation, SizeAllowed)) return jpeg;
-  // Other formats, and JPEGs the direct decoder refuses (CMYK ones, say), go through SDL2_image.
+  // PNG, GIF, TIFF, BMP, and JPEGs the direct decoder refuses (CMYK ones, say), go through SDL2_image.
+  FreeSdlThreadDataAtThreadEnd();
   SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
   if (!source) return std::nullopt;
   SurfacePtr loaded(IMG_Load_RW(source, 1));
@@ -156,6 +170,7 @@ bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int 
       picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
     return false;
   }
+  FreeSdlThreadDataAtThreadEnd();
   // SDL only reads the pixels; the cast is for its interface.
   SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(picture.pixels.data()), picture.width,
                                                         picture.height, 32, picture.width * 4,

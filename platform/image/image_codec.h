@@ -1,6 +1,6 @@
-// The platform's image codec: picture files (JPEG through libjpeg-turbo, and whatever else
-// SDL2_image reads: PNG, GIF, TIFF, BMP, ...) decoded to 32-bit pixels, and JPEG files written from
-// pixels. This folder is the only place that includes SDL_image or jpeglib.
+// The platform's image codec: picture files (JPEG through libjpeg-turbo; PNG, GIF, TIFF and BMP through
+// SDL2_image) decoded to 32-bit pixels, and JPEG files written from pixels. This folder is the
+// only place that includes SDL_image or jpeglib.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,8 @@ constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{512} << 20;
 
 // The picture in the file at `path`, upright: a JPEG's EXIF orientation is applied, so the result
 // has the displayed width and height. Pixels are 0x00RRGGBB (alpha dropped). Nothing when the file
-// cannot be read or decoded, is a JPEG cut short, or declares a size above the limits (checked
-// before decoding).
+// cannot be read or decoded, is a JPEG cut short, declares a size above the limits (checked
+// before decoding) or is of another format.
 [[nodiscard]] std::optional<DecodedPicture> DecodePictureFile(const std::string& path);
 
 // Writes `picture` as a baseline JPEG file at `quality` (0 to 100); false on failure.
