@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -55,12 +56,25 @@ class Reader {
   std::size_t m_at = 0;
 };
 
+// Largest stored pan, key-frame or strip position: far beyond any screen, far below overflow.
+constexpr std::int32_t kMaxStoredOffset = 1 << 30;
+constexpr std::int32_t kMaxRecordSteps = 1 << 20;
+constexpr float kMaxStoredZoom = 1000.0f;
+
+bool SaneOffset(std::int32_t v) { return v >= -kMaxStoredOffset && v <= kMaxStoredOffset; }
+bool SaneZoom(float z) { return std::isfinite(z) && z >= 0.0f && z <= kMaxStoredZoom; }
+
 bool ReadPicture(Reader& in, PictureRecord& p) {
   bool ok = in.Int(p.recorded) && in.Int(p.angle) && in.Int(p.key_count) && in.Float(p.zoom_target) &&
             in.Float(p.spare) && in.Int(p.steps);
   for (KeyFrameRecord& k : p.keys) ok = ok && in.Int(k.x) && in.Int(k.y) && in.Float(k.zoom);
-  // Values that would index outside a table or a path are not taken.
-  return ok && p.key_count >= 0 && p.key_count <= kRecordKeySlots && p.steps >= 1;
+  if (!ok) return false;
+  // Values that would index outside a table or a path are not taken, nor values the viewer's
+  // arithmetic could overflow with (angles turn in tens up to a full turn, zooms are small).
+  bool sane = p.key_count >= 0 && p.key_count <= kRecordKeySlots && p.steps >= 1 && p.steps <= kMaxRecordSteps &&
+              p.angle >= -360 && p.angle <= 360 && SaneZoom(p.zoom_target);
+  for (const KeyFrameRecord& k : p.keys) sane = sane && SaneOffset(k.x) && SaneOffset(k.y) && SaneZoom(k.zoom);
+  return sane;
 }
 
 }  // namespace
@@ -113,7 +127,7 @@ RecordLoad ParseRecordFile(std::span<const std::uint8_t> bytes, std::span<const 
   if (!in.Int(c.current_folder) || !in.Int(c.brightness)) return load;
   c.strip_offsets.resize(picture_counts.size());
   for (std::int32_t& offset : c.strip_offsets) {
-    if (!in.Int(offset)) return load;
+    if (!in.Int(offset) || !SaneOffset(offset)) return load;
   }
   bool folder_ok = c.current_folder >= 0 && c.current_folder < folder_count;
   load.fits = folder_ok && c.brightness >= 0 && c.brightness <= 255 && in.AtEnd();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +111,17 @@ TEST(RecordFileFormat, DamagedOrImpossibleValuesDoNotFit) {
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].key_count = -1; }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][2].steps = 0; }));
   EXPECT_TRUE(with([](RecordFile& f) { f.folders[0][2].key_count = 50; }));
+  // Values the viewer would overflow or turn into nonsense with.
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][0].angle = 2147483647; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][0].angle = -370; }));
+  EXPECT_TRUE(with([](RecordFile& f) { f.folders[0][0].angle = -360; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].zoom_target = std::nanf(""); }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].zoom_target = -1.0f; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].keys[49].zoom = INFINITY; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].keys[3].x = -2147483647 - 1; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][2].steps = 2147483647; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.strip_offsets[0] = 2147483647; }));
+  EXPECT_TRUE(with([](RecordFile& f) { f.strip_offsets[0] = -1920 * 2; }));
 
   std::mt19937 random(7);
   for (int i = 0; i < 200; ++i) {
