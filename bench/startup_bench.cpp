@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "album/bitmap_writer.h"
 #include "album/census.h"
 #include "album/picture_numbering.h"
 #include "app/orvale_dlg.h"
@@ -92,25 +93,13 @@ void Measure(std::vector<double>& wall, std::vector<double>& cpu, Step step) {
 
 // A 24-bit bottom-up bitmap file of one colour.
 std::vector<std::uint8_t> SolidBitmap(int width, int height) {
-  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-  const std::uint32_t pixels = static_cast<std::uint32_t>(stride * static_cast<std::size_t>(height));
-  std::vector<std::uint8_t> file(54 + pixels, 0);
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, 54 + pixels);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  file[26] = 1;
-  file[28] = 24;
-  put32(34, pixels);
+  const auto stride = static_cast<std::size_t>(BitmapRowBytes(width));
+  std::vector<std::uint8_t> file(BitmapFileBytes(width, height), 0);
+  const auto header = BitmapFileHeader(width, height);
+  std::copy(header.begin(), header.end(), file.begin());
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const std::size_t at = 54 + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+      const std::size_t at = header.size() + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
       file[at] = kB;
       file[at + 1] = kG;
       file[at + 2] = kR;

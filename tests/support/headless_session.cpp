@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <memory>
 #include <vector>
 
+#include "album/bitmap_writer.h"
 #include "platform/window/window_system.h"
 
 namespace fs = std::filesystem;
@@ -37,23 +39,10 @@ void HeadlessSession::OpenWindow() {
 }
 
 void WriteTinyBitmap(const fs::path& path, int width, int height) {
-  int stride = (width * 3 + 3) / 4 * 4;
-  std::uint32_t pixels = static_cast<std::uint32_t>(stride * height);
-  std::vector<std::uint8_t> file(54 + pixels, 0);
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, 54 + pixels);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  file[26] = 1;
-  file[28] = 24;
-  put32(34, pixels);
-  for (std::size_t i = 54; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 37);
+  std::vector<std::uint8_t> file(BitmapFileBytes(width, height), 0);
+  const auto header = BitmapFileHeader(width, height);
+  std::copy(header.begin(), header.end(), file.begin());
+  for (std::size_t i = header.size(); i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 37);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
                                               static_cast<std::streamsize>(file.size()));
 }
