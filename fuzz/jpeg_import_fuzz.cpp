@@ -29,6 +29,7 @@
 #include "platform/image/picture_header.h"
 #include "platform/window/message_box.h"
 #include "platform/window/messages.h"
+#include "fuzz/fuzz_work_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -38,27 +39,9 @@ namespace {
 // other code (the size limits themselves are unit-tested).
 constexpr std::int64_t kMaxFuzzedPixels = std::int64_t{1} << 22;
 
-[[noreturn]] void Fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "jpeg_import_fuzz: %s (%s)\n", what, detail.c_str());
-  __builtin_trap();
-}
+[[noreturn]] void Fail(const char* what, const std::string& detail) { FuzzFail("jpeg_import_fuzz", what, detail); }
 
-// A folder made once per process on a memory file system when there is one; removed at exit.
-// The string is never freed, so that the exit handler still finds it.
-const std::string& WorkFolder() {
-  static const std::string* const folder = [] {
-    std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "quenmira-import-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder", pattern);
-    std::atexit([] {
-      std::error_code remove_ec;
-      fs::remove_all(WorkFolder(), remove_ec);
-    });
-    return new std::string(pattern + "/");
-  }();
-  return *folder;
-}
+const std::string& WorkFolder() { return FuzzWorkFolder("quenmira-import-fuzz"); }
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

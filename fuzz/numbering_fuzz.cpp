@@ -22,6 +22,7 @@
 
 #include "album/name_order.h"
 #include "album/picture_numbering.h"
+#include "fuzz/fuzz_work_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -29,10 +30,7 @@ namespace {
 
 constexpr int kMaxEntries = 10;
 
-[[noreturn]] void Fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "numbering_fuzz: %s (%s)\n", what, detail.c_str());
-  __builtin_trap();
-}
+[[noreturn]] void Fail(const char* what, const std::string& detail) { FuzzFail("numbering_fuzz", what, detail); }
 
 // Hands out the input's bytes; 0 once they run out.
 class Reader {
@@ -47,22 +45,7 @@ class Reader {
   std::size_t m_pos = 0;
 };
 
-// A folder made once per process on a memory file system when there is one; removed at exit.
-// The string is never freed, so that the exit handler still finds it.
-const std::string& WorkFolder() {
-  static const std::string* const folder = [] {
-    std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "quenmira-numbering-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder", pattern);
-    std::atexit([] {
-      std::error_code remove_ec;
-      fs::remove_all(WorkFolder(), remove_ec);
-    });
-    return new std::string(pattern + "/");
-  }();
-  return *folder;
-}
+const std::string& WorkFolder() { return FuzzWorkFolder("quenmira-numbering-fuzz"); }
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
