@@ -5,6 +5,7 @@
 #include <atomic>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/kernel/stop_signals.h"
@@ -18,9 +19,13 @@ struct State {
   std::thread::id window_thread;
   std::atomic<int> screen_w{0};
   std::atomic<int> screen_h{0};
-  std::atomic<int> pointer_x{0};
-  std::atomic<int> pointer_y{0};
-  std::atomic<bool> warp_pending{false};
+  // The virtual pointer; a move of it another thread made since its last frame was shown; the
+  // place the real pointer is to be moved to at the window thread's next pass.
+  std::mutex pointer_lock;
+  POINT pointer{0, 0};
+  bool moved_in_frame = false;
+  std::optional<POINT> warp_to;
+  POINT real_pointer{0, 0};  // where the window's thread put the real pointer or last saw it
   std::atomic<int> cursor_count{0};
   std::atomic<bool> cursor_dirty{false};
   std::array<std::atomic<bool>, VK_KEY_LIMIT> keys{};
@@ -37,10 +42,29 @@ State& S() {
 
 int Clamp(int value, int limit) { return std::clamp(value, 0, std::max(0, limit - 1)); }
 
-void StorePointer(int x, int y) {
+POINT OnScreen(int x, int y) {
   State& s = S();
-  s.pointer_x.store(Clamp(x, s.screen_w.load(std::memory_order_relaxed)), std::memory_order_relaxed);
-  s.pointer_y.store(Clamp(y, s.screen_h.load(std::memory_order_relaxed)), std::memory_order_relaxed);
+  return POINT{Clamp(x, s.screen_w.load(std::memory_order_relaxed)), Clamp(y, s.screen_h.load(std::memory_order_relaxed))};
+}
+
+bool Same(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+
+// Window's thread, pointer lock held: the real pointer is at `at`, as the display reported it.
+// The report is newer than any move still pending, which is dropped.
+void SeenAt(State& s, POINT at) {
+  s.real_pointer = at;
+  s.pointer = at;
+  s.moved_in_frame = false;
+  s.warp_to.reset();
+}
+
+// Any thread, when its frame is shown: the pointer goes where the frame left it.
+void FrameShown() {
+  State& s = S();
+  std::lock_guard<std::mutex> hold(s.pointer_lock);
+  if (!s.moved_in_frame) return;
+  s.moved_in_frame = false;
+  s.warp_to = s.pointer;
 }
 
 void RequestWindowWork() {
@@ -57,10 +81,17 @@ void ApplyPending() {
     s.backend->Present(*s.surface);
   }
   if (s.cursor_dirty.exchange(false)) s.backend->ApplyCursorVisible(s.cursor_count.load() >= 0);
-  if (s.warp_pending.exchange(false)) {
-    s.backend->WarpPointer(s.pointer_x.load(std::memory_order_relaxed),
-                           s.pointer_y.load(std::memory_order_relaxed));
+  POINT warp_to{};
+  {
+    std::lock_guard<std::mutex> hold(s.pointer_lock);
+    if (!s.warp_to) return;
+    warp_to = *s.warp_to;
+    s.warp_to.reset();
+    // A pointer set and set back within one frame has not moved.
+    if (Same(warp_to, s.real_pointer)) return;
+    s.real_pointer = warp_to;
   }
+  s.backend->WarpPointer(warp_to.x, warp_to.y);
 }
 
 }  // namespace
@@ -91,15 +122,31 @@ int ShowCursor(BOOL show) {
 
 BOOL GetCursorPos(POINT* point) {
   if (!point) return FALSE;
-  point->x = S().pointer_x.load(std::memory_order_relaxed);
-  point->y = S().pointer_y.load(std::memory_order_relaxed);
+  State& s = S();
+  std::lock_guard<std::mutex> hold(s.pointer_lock);
+  *point = s.pointer;
   return TRUE;
 }
 
+// Set on the window's thread, the real pointer follows at that thread's next pass. Set by a
+// thread drawing frames, it follows when the frame is shown: a pointer set several times while
+// a frame is drawn moves once, to where the frame left it, instead of being pulled about
+// mid-frame against the user's own motion.
 BOOL SetCursorPos(int x, int y) {
-  StorePointer(x, y);
-  S().warp_pending.store(true);
-  RequestWindowWork();
+  State& s = S();
+  const POINT at = OnScreen(x, y);
+  const bool window_thread = window_system::IsWindowThread();
+  {
+    std::lock_guard<std::mutex> hold(s.pointer_lock);
+    if (Same(at, s.pointer)) return TRUE;
+    s.pointer = at;
+    if (window_thread) {
+      s.warp_to = at;
+    } else {
+      s.moved_in_frame = true;
+    }
+  }
+  if (window_thread) RequestWindowWork();
   return TRUE;
 }
 
@@ -123,10 +170,14 @@ bool OpenWindow() {
   SIZE size = s.backend->ScreenSize();
   s.screen_w.store(static_cast<int>(size.cx));
   s.screen_h.store(static_cast<int>(size.cy));
-  StorePointer(size.cx / 2, size.cy / 2);
+  {
+    std::lock_guard<std::mutex> hold(s.pointer_lock);
+    SeenAt(s, OnScreen(size.cx / 2, size.cy / 2));
+  }
   s.surface = std::make_unique<ClientSurface>(size.cx, size.cy);
   s.presented_generation = ~std::uint64_t{0};  // the first pump shows the (black) surface
   s.surface->SetUpdateListener([] {
+    FrameShown();
     if (IsWindowThread()) {
       ApplyPending();
     } else {
@@ -180,11 +231,19 @@ void PostMessage(const MSG& msg) {
   RequestWindowWork();
 }
 
-void NoteMouseAt(int x, int y) { StorePointer(x, y); }
+void NoteMouseAt(int x, int y) {
+  const POINT at = OnScreen(x, y);
+  State& s = S();
+  std::lock_guard<std::mutex> hold(s.pointer_lock);
+  // A report of the place the pointer was put or last seen is no news (a warp's echo, say): it
+  // must not undo a move the program asked for since.
+  if (!Same(at, s.real_pointer)) SeenAt(s, at);
+}
 
 void NoteMouseMotion(int dx, int dy) {
   State& s = S();
-  StorePointer(s.pointer_x.load(std::memory_order_relaxed) + dx, s.pointer_y.load(std::memory_order_relaxed) + dy);
+  std::lock_guard<std::mutex> hold(s.pointer_lock);
+  SeenAt(s, OnScreen(s.pointer.x + dx, s.pointer.y + dy));
 }
 
 void NoteKey(UINT virtual_key, bool down) {

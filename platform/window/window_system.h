@@ -3,7 +3,8 @@
 //
 // The program hides the pointer and moves it itself, so the pointer is virtual: SetCursorPos
 // sets it, real motion moves it (clamped to the screen), GetCursorPos reads it. The window's
-// thread keeps the real pointer in step where the display system lets a client warp it.
+// thread keeps the real pointer in step where the display system lets a client warp it: once
+// per pass, only when it would move, and never over real motion reported after the request.
 #pragma once
 
 #include <memory>

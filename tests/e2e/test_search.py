@@ -105,8 +105,8 @@ class Search(unittest.TestCase):
 
             shot = shot_where(run, lambda s: (run.move(*target), on_picture_3(s))[1])
             self.assertTrue(shot, "the picture bar did not select picture 3")
-            # The search screen snaps the pointer to the hovered tick; a snap to the folder tick
-            # still on its way may land after the move. Press only once the pointer stays put.
+            # The search screen snaps the pointer onto the hovered tick: press only once the
+            # pointer rests on the target.
             def resting_on_target():
                 run.move(*target)
                 settle(0.3)
@@ -124,14 +124,9 @@ class Search(unittest.TestCase):
             # held as a user's click is, until the viewer shows again: the release then snaps the
             # strip onto the picture the jump chose.
             left_click_into_viewer(run)
-            # Known open fault: about one run in three the viewer comes back at the folder's first
-            # picture instead (the folder is always right). Until it is found, this checks the
-            # folder; the picture chosen by the bar is pinned by the headless search tests.
-            folder_2 = (CYAN, BROWN, BLUE, PINK, TEAL)
-            shot = shot_where(run, lambda s: any(close_to(pixel(s, CX, CY), c) for c in folder_2)
-                              and pixel(s, 40, CY) == (0, 0, 0))
+            shot = shot_where(run, lambda s: close_to(pixel(s, CX, CY), PINK) and pixel(s, 40, CY) == (0, 0, 0))
             last = run.screenshot()
-            self.assertTrue(shot, "the viewer did not come back in folder 2: %s at the centre, %s beside"
+            self.assertTrue(shot, "the viewer did not come back at folder 2, picture 3: %s at the centre, %s beside"
                             % (pixel(last, CX, CY), pixel(last, 40, CY)))
             self.assertNotEqual(pixel(shot, 50, 50), BACKGROUND)
             # The picture stands centred on the strip, the counters in the corner have changed.

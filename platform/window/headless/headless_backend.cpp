@@ -30,6 +30,16 @@ bool HeadlessBackend::NextMessage(MSG& msg, int timeout_ms) {
   return true;
 }
 
+void HeadlessBackend::WarpPointer(int x, int y) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_warps.push_back(POINT{x, y});
+}
+
+std::vector<POINT> HeadlessBackend::Warps() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_warps;
+}
+
 void HeadlessBackend::Wake() {
   {
     std::lock_guard<std::mutex> hold(m_lock);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 #include "platform/window/backend.h"
 
@@ -20,7 +21,7 @@ class HeadlessBackend final : public WindowBackend {
   bool NextMessage(MSG& msg, int timeout_ms) override;
   void Present(const ClientSurface&) override { m_presents.fetch_add(1); }
   void ApplyCursorVisible(bool visible) override { m_cursor_visible = visible; }
-  void WarpPointer(int, int) override {}
+  void WarpPointer(int x, int y) override;
   void SetIcon(const DecodedPicture&) override { m_has_icon = true; }
   void Wake() override;
 
@@ -36,6 +37,8 @@ class HeadlessBackend final : public WindowBackend {
   bool CursorVisible() const { return m_cursor_visible; }
   bool HasIcon() const { return m_has_icon; }
   int Presents() const { return m_presents.load(); }
+  // Where the real pointer was warped to, in order.
+  std::vector<POINT> Warps();
 
  private:
   // Input as it arrives from the display, applied to the shared pointer state on delivery.
@@ -55,4 +58,5 @@ class HeadlessBackend final : public WindowBackend {
   std::condition_variable m_arrived;
   std::deque<Input> m_queue;
   bool m_woken = false;
+  std::vector<POINT> m_warps;
 };

@@ -144,6 +144,73 @@ TEST(WindowSystem, PointerKeysAndMetricsFollowTheWindow) {
   EXPECT_EQ(GetKeyState(100000), 0);
 }
 
+// Polls for up to two seconds; true once `done` holds.
+template <class Done>
+bool WaitFor(Done done) {
+  for (int i = 0; i < 400 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return done();
+}
+
+// A frame drawn off the window's thread: its present brings the window thread's pass.
+void PresentFrame(RunningDialog& run) {
+  const int before = run.session.Backend().Presents();
+  window_system::Surface()->Update([](const PixelBuffer&) {});
+  ASSERT_TRUE(WaitFor([&] { return run.session.Backend().Presents() > before; }));
+}
+
+bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+
+POINT Pointer() {
+  POINT at{};
+  GetCursorPos(&at);
+  return at;
+}
+
+TEST(WindowSystem, APointerSetDuringAFrameMovesTheRealOneOnceToWhereTheFrameLeftIt) {
+  RunningDialog run;
+  HeadlessBackend& display = run.session.Backend();
+  // Snapped to one place and held back a pixel by another rule, every frame.
+  for (int frame = 0; frame < 3; ++frame) {
+    SetCursorPos(300, 301);
+    SetCursorPos(300, 300);
+    if (frame == 0) {
+      EXPECT_TRUE(display.Warps().empty()) << "warped before the frame was shown";
+    }
+    PresentFrame(run);
+  }
+  EXPECT_EQ(display.Warps(), (std::vector<POINT>{POINT{300, 300}}));
+  // Set again where it is: nothing to move.
+  SetCursorPos(300, 300);
+  PresentFrame(run);
+  EXPECT_EQ(display.Warps().size(), 1u);
+  display.PushKey(VK_ESCAPE, true);
+  run.Finish();
+}
+
+TEST(WindowSystem, RealMotionAfterARequestWinsAndAWarpsEchoDoesNotUndoALaterOne) {
+  RunningDialog run;
+  HeadlessBackend& display = run.session.Backend();
+  SetCursorPos(50, 50);
+  display.PushMouseMove(200, 100);  // the user moved before the frame was shown
+  ASSERT_TRUE(WaitFor([&] { return !run.dialog.Calls().empty(); }));
+  PresentFrame(run);
+  EXPECT_TRUE(display.Warps().empty());
+  EXPECT_EQ(Pointer(), (POINT{200, 100}));
+
+  SetCursorPos(60, 60);
+  PresentFrame(run);
+  SetCursorPos(70, 70);
+  display.PushMouseMove(60, 60);  // the display reports the first warp after the second request
+  ASSERT_TRUE(WaitFor([&] { return run.dialog.Calls().size() == 2; }));
+  EXPECT_EQ(Pointer(), (POINT{70, 70}));
+  PresentFrame(run);
+  EXPECT_EQ(display.Warps(), (std::vector<POINT>{POINT{60, 60}, POINT{70, 70}}));
+  display.PushKey(VK_ESCAPE, true);
+  run.Finish();
+  const std::vector<std::string> moves{"move 200,100", "move 70,70"};
+  EXPECT_EQ(run.dialog.Calls(), moves);
+}
+
 TEST(WindowSystem, CursorDisplayCountHidesBelowZero) {
   HeadlessSession session;
   session.OpenWindow();
