@@ -19,13 +19,11 @@ struct State {
   std::thread::id window_thread;
   std::atomic<int> screen_w{0};
   std::atomic<int> screen_h{0};
-  // The virtual pointer; a move of it another thread made since its last frame was shown; the
-  // place the real pointer is to be moved to at the window thread's next pass.
-  std::mutex pointer_lock;
-  POINT pointer{0, 0};
-  bool moved_in_frame = false;
-  std::optional<POINT> warp_to;
-  POINT real_pointer{0, 0};  // where the window's thread put the real pointer or last saw it
+  std::mutex pointer_lock;  // guards the four pointer fields
+  POINT pointer{0, 0};      // the virtual pointer
+  bool moved_in_frame = false;  // another thread moved it since that thread's last frame was shown
+  std::optional<POINT> warp_to;  // where the window's thread is to move the real pointer
+  POINT real_pointer{0, 0};      // where the window's thread put the real pointer or last saw it
   std::atomic<int> cursor_count{0};
   std::atomic<bool> cursor_dirty{false};
   std::array<std::atomic<bool>, VK_KEY_LIMIT> keys{};
@@ -67,6 +65,18 @@ void FrameShown() {
   s.warp_to = s.pointer;
 }
 
+// Window's thread: the warp to make now, if the real pointer is not there already.
+std::optional<POINT> TakeWarp() {
+  State& s = S();
+  std::lock_guard<std::mutex> hold(s.pointer_lock);
+  std::optional<POINT> to;
+  to.swap(s.warp_to);
+  // A pointer set and set back within one frame has not moved.
+  if (!to || Same(*to, s.real_pointer)) return std::nullopt;
+  s.real_pointer = *to;
+  return to;
+}
+
 void RequestWindowWork() {
   State& s = S();
   if (s.backend) s.backend->Wake();
@@ -81,17 +91,7 @@ void ApplyPending() {
     s.backend->Present(*s.surface);
   }
   if (s.cursor_dirty.exchange(false)) s.backend->ApplyCursorVisible(s.cursor_count.load() >= 0);
-  POINT warp_to{};
-  {
-    std::lock_guard<std::mutex> hold(s.pointer_lock);
-    if (!s.warp_to) return;
-    warp_to = *s.warp_to;
-    s.warp_to.reset();
-    // A pointer set and set back within one frame has not moved.
-    if (Same(warp_to, s.real_pointer)) return;
-    s.real_pointer = warp_to;
-  }
-  s.backend->WarpPointer(warp_to.x, warp_to.y);
+  if (const std::optional<POINT> to = TakeWarp()) s.backend->WarpPointer(to->x, to->y);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 //
 // The program hides the pointer and moves it itself, so the pointer is virtual: SetCursorPos
 // sets it, real motion moves it (clamped to the screen), GetCursorPos reads it. The window's
-// thread keeps the real pointer in step where the display system lets a client warp it: once
-// per pass, only when it would move, and never over real motion reported after the request.
+// thread keeps the real pointer in step where the display system lets a client warp it: a
+// pointer set while a frame is drawn follows once, when the frame is shown; a warp is made only
+// when it would move the pointer, and never over real motion reported after the request.
 #pragma once
 
 #include <memory>
