@@ -123,7 +123,9 @@ class Session:
             if found:
                 return found[0]
             time.sleep(0.1)
-        raise AssertionError("no window within %d s: %s" % (timeout, self.output()))
+        windows = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True)
+        raise AssertionError("no window within %d s: %s\nwindows on the display:\n%s"
+                             % (timeout, self.output(), windows.stdout + windows.stderr))
 
     def wait_past_brand_screen(self, timeout=60):
         """Waits until the grey brand screen of the start has given way to the viewer."""
