@@ -343,6 +343,29 @@ TEST_F(PictureImportTest, ATakenTargetNameKeepsBothPictures) {
   EXPECT_EQ(ReadBmp("album/0/photo~2.bmp").width, 8);
 }
 
+TEST_F(PictureImportTest, ManyPicturesForOneNameAreNamedInListingOrderEachWithItsOwnPixels) {
+  // More pictures than are decoded or stored at once, all wanting "beach.bmp".
+  const Pixel colours[] = {kRed, kGreen, kBlue, kWhite, 0x808000, 0x008080, 0x800080};
+  const char* names[] = {"beach.jpg", "beach.jpeg", "beach.JPG", "beach.JPEG", "beach.jpgx", "beach.jpegz",
+                         "beach.JPGa"};
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    WriteJpeg(std::string("album/0/") + names[i], Flat(8 + static_cast<int>(i), 8, colours[i]));
+  }
+  std::vector<std::string> listing(std::begin(names), std::end(names));
+  std::sort(listing.begin(), listing.end());  // the pass meets them in byte order
+  const ImportResult result = Import();
+  ASSERT_EQ(result.converted, static_cast<int>(std::size(names)));
+  for (std::size_t k = 0; k < listing.size(); ++k) {
+    const std::size_t i = static_cast<std::size_t>(std::find(std::begin(names), std::end(names), listing[k]) - std::begin(names));
+    ASSERT_LT(i, std::size(names));
+    const std::string bitmap = k == 0 ? "album/0/beach.bmp" : "album/0/beach~" + std::to_string(k) + ".bmp";
+    const BmpInfo bmp = ReadBmp(bitmap);
+    EXPECT_EQ(bmp.width, 8 + static_cast<int>(i)) << bitmap << " should hold " << listing[k];
+    EXPECT_TRUE(Near(BmpPixel(bmp, 4, 4), colours[i])) << bitmap;
+  }
+  EXPECT_EQ(Names("album/0").size(), std::size(names));  // the JPEGs are gone, no file is left over
+}
+
 TEST_F(PictureImportTest, AJpegWhoseTargetIsItsOwnNameIsReplacedByItsBitmap) {
   WriteJpeg("album/0/photo.jpg.bmp", Flat(10, 6, kGreen));
   const ImportResult result = Import();
