@@ -1,10 +1,7 @@
 #include "album/picture_import.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <memory>
-#include <thread>
 #include <system_error>
 #include <optional>
 #include <utility>
@@ -23,11 +20,6 @@ namespace {
 
 // Highest k tried for a free name before the picture is left as a JPEG.
 constexpr int kMaxCandidates = 10000;
-// Most pictures decoded at once: each holds a whole decoded photo in memory.
-constexpr unsigned kMaxDecodesAhead = 3;
-// Written bitmaps whose way to the disk is under way while the next ones are made; the oldest
-// is waited for and named when one more is written.
-constexpr std::size_t kBitmapsOnTheirWay = 2;
 
 struct FolderWork {
   std::string folder;               // ends with '/'
@@ -193,27 +185,26 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   }
   result.found = static_cast<int>(jobs.size());
 
-  // Pipelined: while picture j is written and drawn, the next pictures are decoded on helper
-  // threads, one a core, and the disk stores the pictures written before, which are given
-  // their names in turn. The files end up as if the pictures were done one after the other.
-  std::deque<Pending> on_their_way;
-  auto finish_oldest = [&] {
-    const Pending& pending = on_their_way.front();
+  // Pipelined: while picture j is written and drawn, picture j + 1 is decoded on a helper thread
+  // and the disk stores picture j - 1, which is then given its name. The files end up as if the
+  // pictures were done one after the other.
+  auto finish = [&](Pending& pending) {
+    if (!pending.staged) return;
     if (Place(pending)) {
       ++result.converted;
     } else {
       ++result.failed;
       Report("cannot write a bitmap; the file stays:", pending.job->Path());
     }
-    on_their_way.pop_front();
+    pending = Pending{};
   };
-  const std::size_t ahead = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxDecodesAhead);
-  std::vector<DecodeAhead> decoders(ahead);  // picture j is decoded by decoders[j % ahead]
-  for (std::size_t j = 0; j < std::min(ahead, jobs.size()); ++j) decoders[j].Start(jobs[j].Path());
+  DecodeAhead decoder;
+  Pending pending;
+  if (!jobs.empty()) decoder.Start(jobs[0].Path());
   for (std::size_t j = 0; j < jobs.size(); ++j) {
-    DecodeAhead& decoder = decoders[j % ahead];
     std::optional<DecodedPicture> picture = decoder.Join();
-    if (j + ahead < jobs.size()) decoder.Start(jobs[j + ahead].Path());
+    if (j + 1 < jobs.size()) decoder.Start(jobs[j + 1].Path());
+    finish(pending);
     const Job& job = jobs[j];
     HBITMAP bitmap = picture ? CreateBitmapFromPicture(std::move(*picture)) : nullptr;
     if (!bitmap) {
@@ -224,8 +215,7 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
     }
     auto staged = std::make_unique<StagedBitmapFile>(bitmap, FolderOfPath(job.Path()));
     if (staged->Written()) {
-      on_their_way.push_back(Pending{std::move(staged), &job});
-      if (on_their_way.size() > kBitmapsOnTheirWay) finish_oldest();
+      pending = Pending{std::move(staged), &job};
     } else {
       ++result.failed;
       Report("cannot write a bitmap; the file stays:", job.Path());
@@ -233,6 +223,6 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
     observer.OnPictureConverted(bitmap, static_cast<int>(j) + 1, result.found);
     DeleteObject(bitmap);
   }
-  while (!on_their_way.empty()) finish_oldest();
+  finish(pending);
   return result;
 }
