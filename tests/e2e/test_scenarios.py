@@ -227,18 +227,25 @@ class Scenarios(unittest.TestCase):
                 shots.append(run.screenshot())
                 settle(0.3)
             def pictures(shot):
-                """Midpoints of the pictures on the middle row, those wider than 100 pixels."""
-                spans = {name: row_span(shot, CY, PALETTE[name], 12) for name in names_on_row(shot)}
-                return {name: (a + b) / 2 for name, (a, b) in spans.items() if b - a > 100}
+                """The pictures on the middle row: name -> (first, last) x."""
+                return {name: row_span(shot, CY, PALETTE[name], 12) for name in names_on_row(shot)}
+
+            def width(span):
+                return span[1] - span[0]
 
             first = pictures(shots[0])
             self.assertTrue(first)
+            main = max(first, key=lambda name: width(first[name]))
             for s in shots[1:]:
                 now = pictures(s)
-                self.assertEqual(set(now), set(first), "the strip moved after Rotate")
-                for name, middle in first.items():
-                    # Only the breathing changes the pictures' size: their edges move a few pixels.
-                    self.assertLess(abs(now[name] - middle), 30, (name, first, now))
+                # Only the breathing changes the pictures' size: their edges move a few pixels, so
+                # a neighbour's sliver at the edge may come and go, but the picture in view stays.
+                self.assertIn(main, now, "the strip moved after Rotate: %s, then %s" % (first, now))
+                shift = (sum(now[main]) - sum(first[main])) / 2
+                self.assertLess(abs(shift), 30, "the strip moved after Rotate: %s, then %s" % (first, now))
+                for name, span in now.items():
+                    self.assertTrue(name in first or width(span) < 100,
+                                    "%s came into view after Rotate: %s, then %s" % (name, first, now))
 
             # Rand: the speed shows under the counters and the wheel raises it; at the end of the
             # folder the strip jumps to a folder chosen at random.
