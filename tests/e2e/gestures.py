@@ -74,6 +74,16 @@ def choose(run, item, timeout=SLOW):
     run.xdotool("mouseup", 3)
 
 
+def wheel_with_middle_held(run, wheel_button, turns=3):
+    """The brightness gesture: the middle button held while the wheel turns `turns` times
+    (wheel button 4 away from the user, 5 toward)."""
+    run.xdotool("mousedown", 2)
+    for _ in range(turns):
+        run.click(wheel_button)
+        settle(0.3)
+    run.xdotool("mouseup", 2)
+
+
 def ring_gone(run, timeout=SLOW):
     return wait_until(lambda: not ring_shown(run.screenshot()), timeout)
 

@@ -9,7 +9,7 @@ import unittest
 import harness
 from harness import album_of, close_to, pixel, solid, wait_until
 from gestures import (BLACK, CX, CY, SLOW, W, centre, choose, copy_album, press_ring, quit_with_escape,
-                      record_file, rest_on, ring_gone, row_span, settle, shot_where)
+                      record_file, rest_on, ring_gone, row_span, settle, shot_where, wheel_with_middle_held)
 
 ROSE, GREEN, BLUE, PINK = (200, 60, 120), (30, 160, 70), (40, 60, 230), (250, 160, 200)
 WHITE, PURPLE, TEAL, BROWN, CYAN = (240, 240, 240), (150, 40, 200), (20, 110, 110), (90, 50, 10), (40, 200, 220)
@@ -370,11 +370,7 @@ class Scenarios(unittest.TestCase):
                 self.assertTrue(shows(name), "the wheel did not step to " + name)
 
             # Middle button held, three turns toward the user: the picture darkens to 165 of 255.
-            run.xdotool("mousedown", 2)
-            for _ in range(3):
-                run.click(5)
-                settle(0.3)
-            run.xdotool("mouseup", 2)
+            wheel_with_middle_held(run, 5)
             self.assertTrue(shot_where(run, lambda s: close_to(pixel(s, CX, CY), grey_165, 3)), "no darker picture")
 
             # Right button held, three turns away: the picture turns by 30 degrees.
@@ -404,11 +400,7 @@ class Scenarios(unittest.TestCase):
                 self.assertTrue(shot, "folder 1 did not come back turned and dark")
                 self.assertEqual(counter_mask(shot), folder_1_counters)
                 # Three turns away with the middle button held: full brightness again.
-                again.xdotool("mousedown", 2)
-                for _ in range(3):
-                    again.click(4)
-                    settle(0.3)
-                again.xdotool("mouseup", 2)
+                wheel_with_middle_held(again, 4)
                 self.assertTrue(shot_where(again, lambda s: close_to(pixel(s, CX, CY), WHITE, 3)), "not brighter")
                 quit_with_escape(self, again)
                 saved = record_file(again)
