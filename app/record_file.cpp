@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "render/picture_angle.h"
 
 namespace {
 
@@ -58,7 +61,6 @@ class Reader {
 
 // Largest stored pan, key-frame or strip position: far beyond any screen, far below overflow.
 constexpr std::int32_t kMaxStoredOffset = 1 << 30;
-constexpr std::int32_t kMaxRecordSteps = 1 << 20;
 constexpr float kMaxStoredZoom = 1000.0f;
 
 bool SaneOffset(std::int32_t v) { return v >= -kMaxStoredOffset && v <= kMaxStoredOffset; }
@@ -69,21 +71,34 @@ bool ReadPicture(Reader& in, PictureRecord& p) {
             in.Float(p.spare) && in.Int(p.steps);
   for (KeyFrameRecord& k : p.keys) ok = ok && in.Int(k.x) && in.Int(k.y) && in.Float(k.zoom);
   if (!ok) return false;
+  // Earlier builds stepped angles past a full turn (370, 380, ...): every turn counts as none.
+  p.angle = WithinOneTurn(p.angle);
   // Values that would index outside a table or a path are not taken, nor values the viewer's
-  // arithmetic could overflow with (angles turn in tens up to a full turn, zooms are small).
-  bool sane = p.key_count >= 0 && p.key_count <= kRecordKeySlots && p.steps >= 1 && p.steps <= kMaxRecordSteps &&
-              p.angle >= -360 && p.angle <= 360 && SaneZoom(p.zoom_target);
+  // arithmetic could overflow with (zooms are small).
+  bool sane = p.key_count >= 0 && p.key_count <= kRecordKeySlots && p.steps >= 1 && p.steps <= kMaxPlaySteps &&
+              SaneZoom(p.zoom_target);
   for (const KeyFrameRecord& k : p.keys) sane = sane && SaneOffset(k.x) && SaneOffset(k.y) && SaneZoom(k.zoom);
   return sane;
 }
 
+// Folder count, current folder, brightness; per folder its picture count and strip offset; per
+// picture its record.
+std::uint64_t FileBytes(std::uint64_t folders, std::uint64_t pictures) {
+  return 4 + 8 + 8 * folders + kPictureRecordBytes * pictures;
+}
+
 }  // namespace
 
+std::uint64_t RecordFileBytes(std::span<const int> picture_counts) {
+  std::uint64_t pictures = 0;
+  for (int count : picture_counts) pictures += static_cast<std::uint64_t>(std::max(count, 0));
+  return FileBytes(picture_counts.size(), pictures);
+}
+
 std::vector<std::uint8_t> FormatRecordFile(const RecordFile& file) {
-  // Folder count, current folder, brightness; per folder its picture count and strip offset.
-  std::size_t size = 4 + 8 + 8 * file.folders.size();
-  for (const auto& folder : file.folders) size += kPictureRecordBytes * folder.size();
-  Writer out(size);
+  std::uint64_t pictures = 0;
+  for (const auto& folder : file.folders) pictures += folder.size();
+  Writer out(static_cast<std::size_t>(FileBytes(file.folders.size(), pictures)));
   out.Int(static_cast<std::int32_t>(file.folders.size()));
   for (const auto& folder : file.folders) {
     out.Int(static_cast<std::int32_t>(folder.size()));

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/play_steps.h"
+
 constexpr int kRecordKeySlots = 50;
 constexpr std::size_t kPictureRecordBytes = 624;
 
@@ -27,7 +29,7 @@ struct PictureRecord {
   std::int32_t key_count = 0;
   float zoom_target = 2.0f;
   float spare = 1.5f;
-  std::int32_t steps = 10;
+  std::int32_t steps = kDefaultPlaySteps;
   std::array<KeyFrameRecord, kRecordKeySlots> keys{};
 };
 
@@ -41,11 +43,16 @@ struct RecordFile {
 // The bytes of a record file.
 std::vector<std::uint8_t> FormatRecordFile(const RecordFile& file);
 
+// Size of the record file of an album whose folders hold `picture_counts` pictures: the only
+// size a file that fits it can have, and the largest file its exit writes.
+std::uint64_t RecordFileBytes(std::span<const int> picture_counts);
+
 // What a record file gives for an album whose folders hold `picture_counts` pictures: the
 // folders read before the first that does not fit, and whether the whole file fits (then the
 // current folder, brightness and strip offsets are read too). A short file, a value no table
 // could hold (a current folder outside the album, a brightness outside 0..255, a key-frame count
-// outside 0..50, a step count below 1) or bytes left over make the file not fit.
+// outside 0..50, a step count outside 1..kMaxPlaySteps) or bytes left over make the file not
+// fit. An angle of any number of turns is read within one turn, as the picture shows it.
 struct RecordLoad {
   bool fits = false;
   RecordFile contents;  // folders: the restored ones only

@@ -1,4 +1,5 @@
 // The record file between the album tables and the disk.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -9,17 +10,17 @@
 
 namespace {
 
-// Larger files cannot belong to any album the tables can hold; they are not read.
-constexpr std::uintmax_t kMaxRecordFileBytes = 1u << 30;
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+// Reads `path`, but no more than `limit` + 1 bytes: a file longer than `limit` cannot fit, the
+// byte too many tells the parser so, and the folders that fit before it are still restored.
+bool ReadFileUpTo(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& bytes) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxRecordFileBytes) return false;
-  bytes.resize(static_cast<std::size_t>(size));
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  const std::uint64_t wanted = std::min(static_cast<std::uint64_t>(size), limit + 1);
+  bytes.resize(static_cast<std::size_t>(wanted));
   in.seekg(0);
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(wanted)));
 }
 
 }  // namespace
@@ -31,7 +32,7 @@ void COrvaleDlg::LoadRecordFile() {
   if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return;
   std::vector<std::uint8_t> bytes;
   RecordLoad load;
-  if (ReadWholeFile(path, bytes)) load = ParseRecordFile(bytes, m_table_counts);
+  if (ReadFileUpTo(path, RecordFileBytes(m_table_counts), bytes)) load = ParseRecordFile(bytes, m_table_counts);
 
   const auto& folders = load.contents.folders;
   for (std::size_t f = 0; f < folders.size(); ++f) {

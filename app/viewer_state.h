@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/album_table.h"
+#include "app/play_steps.h"
 #include "platform/kernel/critical_section.h"
 #include "platform/kernel/event.h"
 #include "platform/kernel/relaxed.h"
@@ -24,7 +25,6 @@ constexpr int kKeyFrameSlots = 50;
 // Per-picture defaults of the album tables.
 constexpr float kDefaultZoomTarget = 2.0f;
 constexpr float kDefaultSpare = 1.5f;
-constexpr int kDefaultPlaySteps = 10;
 constexpr float kDefaultKeyZoom = 1.5f;
 
 // Codes held by some fields.

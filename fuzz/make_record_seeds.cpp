@@ -84,6 +84,12 @@ int main(int argc, char** argv) {
   steps.folders[2][0].steps = 0;
   RecordFile outside = three;  // a current folder past the album
   outside.current_folder = 3;
+  RecordFile turns = three;  // angles of earlier builds, turned past a full circle: they fit
+  turns.folders[0][0].angle = 370;
+  turns.folders[0][1].angle = -730;
+  turns.folders[2][2].angle = 3600;
+  RecordFile many_steps = three;  // one step count more than a playback uses
+  many_steps.folders[0][1].steps = kMaxPlaySteps + 1;
 
   const Bytes a = FormatRecordFile(one);
   const Bytes b = FormatRecordFile(three);
@@ -100,6 +106,8 @@ int main(int argc, char** argv) {
       {"key_count_51", Own(FormatRecordFile(keys))},
       {"steps_0", Own(FormatRecordFile(steps))},
       {"current_folder_outside", Own(FormatRecordFile(outside))},
+      {"angles_past_a_turn", Own(FormatRecordFile(turns))},
+      {"steps_past_the_most", Own(FormatRecordFile(many_steps))},
       {"byte_left_over", Own(trailing)},
       {"cut_in_a_record", Own(Cut(b, 4 + 4 + kPictureRecordBytes + 100))},
       {"cut_after_folders", Own(Cut(b, b.size() - 20))},

@@ -5,10 +5,12 @@
 //
 // Checked: the restored folders are a prefix of the album's, each with exactly the album's
 // picture count, so every index the loader then writes is inside the tables (the writes are made
-// to real tables); every restored record has a key-frame count of 0..50 and a step count of at
-// least 1; the restored records are the file's own bytes (formatting them gives those bytes
-// back); a file that fits names a folder of the album and a brightness of 0..255, and formatting
-// what was read gives the file byte for byte, which reads back to the same values.
+// to real tables); every restored record has a key-frame count of 0..50, a step count of
+// 1..kMaxPlaySteps and an angle within one turn; the restored records are the file's own bytes
+// but for each angle, read within one turn (formatting them gives those bytes back); a file that
+// fits is no longer than the size its album's counts give, names a folder of the album and a
+// brightness of 0..255, and formatting what was read gives the file byte for byte, angles within
+// one turn, which reads back to the same values.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 
 #include "app/album_table.h"
 #include "app/record_file.h"
+#include "render/picture_angle.h"
 
 namespace {
 
@@ -53,6 +56,22 @@ std::vector<int> CountsOfFile(std::span<const std::uint8_t> file) {
     counts.push_back(count);
   }
   return counts;
+}
+
+// `file` with the angle of every record of the first `folders` folders within one turn: what the
+// loader reads from it.
+std::vector<std::uint8_t> AnglesWithinOneTurn(std::span<const std::uint8_t> file, std::size_t folders) {
+  std::vector<std::uint8_t> out(file.begin(), file.end());
+  std::size_t at = 4;
+  for (std::size_t f = 0; f < folders && at + 4 <= out.size(); ++f) {
+    const std::int32_t count = Int32At(out, at);
+    at += 4;
+    for (std::int32_t p = 0; p < count && at + kPictureRecordBytes <= out.size(); ++p, at += kPictureRecordBytes) {
+      const auto angle = static_cast<std::uint32_t>(WithinOneTurn(Int32At(out, at + 4)));
+      for (int i = 0; i < 4; ++i) out[at + 4 + i] = static_cast<std::uint8_t>(angle >> (8 * i));
+    }
+  }
+  return out;
 }
 
 bool SameBytes(const std::vector<std::uint8_t>& a, std::span<const std::uint8_t> b) {
@@ -104,13 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c.folders[f].size() != static_cast<std::size_t>(counts[f])) Fail("a folder with the wrong count", f);
     for (const PictureRecord& r : c.folders[f]) {
       if (r.key_count < 0 || r.key_count > kRecordKeySlots) Fail("a key-frame count outside 0..50", f);
-      if (r.steps < 1) Fail("a step count below 1", f);
+      if (r.steps < 1 || r.steps > kMaxPlaySteps) Fail("a step count outside 1..kMaxPlaySteps", f);
+      if (r.angle <= -360 || r.angle >= 360) Fail("an angle of a full turn or more", f);
     }
   }
   FillTables(counts, c);
 
-  // The restored folders are read from the file as they stand: formatted, the same bytes follow
-  // the folder count.
+  // The restored folders are read from the file as they stand, angles within one turn: formatted,
+  // the same bytes follow the folder count.
+  const std::vector<std::uint8_t> read = AnglesWithinOneTurn(rest, c.folders.size());
   if (!c.folders.empty()) {
     RecordFile restored;
     restored.folders = c.folders;
@@ -119,11 +140,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t head = bytes.size() - 8 - 4 * c.folders.size();
     if (rest.size() < head) Fail("restored more than the file holds", head);
     if (Int32At(rest, 0) != static_cast<std::int32_t>(counts.size())) Fail("a folder count that differs", 0);
-    if (std::memcmp(bytes.data() + 4, rest.data() + 4, head - 4) != 0) Fail("restored records differ", 0);
+    if (std::memcmp(bytes.data() + 4, read.data() + 4, head - 4) != 0) Fail("restored records differ", 0);
   }
 
   if (!load.fits) return 0;
   if (c.folders.size() != counts.size()) Fail("fits without every folder", c.folders.size());
+  if (rest.size() != RecordFileBytes(counts)) Fail("fits with a size its counts do not give", rest.size());
   if (c.current_folder < 0 || static_cast<std::size_t>(c.current_folder) >= counts.size()) {
     Fail("fits with a current folder outside the album", static_cast<std::size_t>(c.current_folder));
   }
@@ -131,9 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (c.strip_offsets.size() != counts.size()) Fail("fits without one strip offset per folder", 0);
 
   const std::vector<std::uint8_t> again = FormatRecordFile(c);
-  if (!SameBytes(again, rest)) Fail("formatting what was read does not give the file", again.size());
+  if (!SameBytes(again, read)) Fail("formatting what was read does not give the file", again.size());
   const RecordLoad reread = ParseRecordFile(again, counts);
   if (!reread.fits) Fail("the formatted file does not fit", 0);
-  if (!SameBytes(FormatRecordFile(reread.contents), rest)) Fail("reading back gives other values", 0);
+  if (!SameBytes(FormatRecordFile(reread.contents), read)) Fail("reading back gives other values", 0);
   return 0;
 }

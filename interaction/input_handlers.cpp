@@ -249,7 +249,6 @@ BOOL COrvaleDlg::OnMouseWheel(UINT flags, short delta, CPoint point) {
   }
   if (m_menu_shown == 1 && m_zoom_in == 0) {
     m_wheel_up = up ? 1 : 0;
-    if (m_angle == 360 || m_angle == -360) m_angle = 0;
     m_rotating = 1;
   }
   if (plain && (mode == kModeRand || mode == kModeInside)) {

@@ -12,8 +12,6 @@
 constexpr DWORD kKeyFrameSpacingMs = 166;
 // A capture ends by itself after this many key frames.
 constexpr int kCaptureKeyFrames = 39;
-// Highest step count a playback uses; larger stored values (a bad record file) are cut to it.
-constexpr int kMaxPlaySteps = 1000;
 
 // One recording step for the current picture: starts a new capture after a left press, reloads
 // m_key_count from the table (consuming m_evt_play), and, when the left button is held or the

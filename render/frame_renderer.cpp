@@ -15,6 +15,7 @@
 #include "render/mem_dc.h"
 #include "render/motion_model.h"
 #include "render/overlays.h"
+#include "render/picture_angle.h"
 #include "render/transformed_blit.h"
 #include "resources/resource_bitmaps.h"
 
@@ -136,7 +137,7 @@ void FrameRenderer::RotationRequest(COrvaleDlg& dlg, int left_index, int right_k
                                     int fraction) {
   int folder = dlg.m_folder;
   int angle = dlg.m_angle_table.Get(folder, dlg.m_picture, 0);
-  if (dlg.m_menu_shown == 1) angle += dlg.m_wheel_up == 1 ? 10 : -10;
+  if (dlg.m_menu_shown == 1) angle = StepAngle(angle, dlg.m_wheel_up == 1);
   dlg.m_angle = angle;
   dlg.m_angle_table.Set(folder, dlg.m_picture, angle);
   int half = dlg.m_screen_w / 2;

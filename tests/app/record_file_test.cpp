@@ -110,11 +110,10 @@ TEST(RecordFileFormat, DamagedOrImpossibleValuesDoNotFit) {
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].key_count = 51; }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].key_count = -1; }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][2].steps = 0; }));
+  EXPECT_TRUE(with([](RecordFile& f) { f.folders[0][2].steps = kMaxPlaySteps; }));
+  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][2].steps = kMaxPlaySteps + 1; }));
   EXPECT_TRUE(with([](RecordFile& f) { f.folders[0][2].key_count = 50; }));
   // Values the viewer would overflow or turn into nonsense with.
-  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][0].angle = 2147483647; }));
-  EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][0].angle = -370; }));
-  EXPECT_TRUE(with([](RecordFile& f) { f.folders[0][0].angle = -360; }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].zoom_target = std::nanf(""); }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].zoom_target = -1.0f; }));
   EXPECT_FALSE(with([](RecordFile& f) { f.folders[0][1].keys[49].zoom = INFINITY; }));
@@ -129,6 +128,35 @@ TEST(RecordFileFormat, DamagedOrImpossibleValuesDoNotFit) {
     for (auto& b : noise) b = static_cast<std::uint8_t>(random());
     ParseRecordFile(noise, counts);  // must not crash or read outside
   }
+}
+
+// Earlier builds stepped the angle table past a full turn; such a file fits, each angle read as the
+// picture shows it.
+TEST(RecordFileFormat, AnglesOfAnyNumberOfTurnsAreReadWithinOneTurn) {
+  struct Case {
+    std::int32_t stored;
+    std::int32_t shown;
+  };
+  for (const Case c : {Case{370, 10}, {-730, -10}, {3600, 0}, {360, 0}, {-350, -350}, {2147483647, 127},
+                       {-2147483647 - 1, -128}}) {
+    RecordFile file = OneFolderOfThree();
+    file.folders[0][1].angle = c.stored;
+    RecordLoad load = ParseRecordFile(FormatRecordFile(file), std::vector<int>{3});
+    ASSERT_TRUE(load.fits) << c.stored;
+    EXPECT_EQ(load.contents.folders[0][1].angle, c.shown) << c.stored;
+    EXPECT_EQ(load.contents.folders[0][0].angle, 0);
+  }
+}
+
+TEST(RecordFileFormat, TheSizeOfAFittingFileFollowsFromTheCounts) {
+  EXPECT_EQ(RecordFileBytes(std::vector<int>{3}), 1892u);
+  EXPECT_EQ(RecordFileBytes(std::vector<int>{}), 12u);
+  EXPECT_EQ(RecordFileBytes(std::vector<int>{2, 1}), 4u + (4 + 624 * 2) + (4 + 624) + 8 + 4 * 2);
+  // Beyond 32 bits, without overflow.
+  EXPECT_EQ(RecordFileBytes(std::vector<int>(4, 2147483647)), 4u + 4 * (4 + 624 * 2147483647ull) + 8 + 4 * 4);
+  RecordFile file;
+  file.folders = {std::vector<PictureRecord>(2), std::vector<PictureRecord>(0), std::vector<PictureRecord>(5)};
+  EXPECT_EQ(FormatRecordFile(file).size(), RecordFileBytes(std::vector<int>{2, 0, 5}));
 }
 
 TEST(RecordFileName, DerivedFromTheAlbumFolder) {
@@ -183,6 +211,48 @@ TEST(RecordFileStore, AFileThatDoesNotFitIsDeletedAndItsFittingFoldersKept) {
   again.LoadRecordFile();
   EXPECT_EQ(again.m_album_changed, 1);
   EXPECT_FALSE(fs::exists("album/._album_.txt"));
+}
+
+// A picture turned 37 times one way (370 degrees in the file of an earlier build) keeps the file:
+// nothing is deleted, and the picture comes back turned by 10 degrees.
+TEST(RecordFileStore, AnAngleBeyondAFullTurnKeepsTheFile) {
+  PreparedDialog dlg({2});
+  RecordFile file;
+  file.folders = {std::vector<PictureRecord>(2)};
+  file.folders[0][1].angle = 370;
+  file.folders[0][1].key_count = 4;
+  file.brightness = 105;
+  file.strip_offsets = {-1280};
+  ASSERT_TRUE(WriteFileSafely("album/._album_.txt", FormatRecordFile(file)));
+  dlg->LoadRecordFile();
+  EXPECT_EQ(dlg->m_album_changed, 0);
+  EXPECT_TRUE(fs::exists("album/._album_.txt"));
+  EXPECT_EQ(dlg->m_angle_table.Get(0, 1, -1), 10);
+  EXPECT_EQ(dlg->m_key_count_table.Get(0, 1, -1), 4);
+  EXPECT_EQ(dlg->m_brightness_saved, 105);
+  EXPECT_EQ(dlg->m_strip_offset_by_folder[0], -1280);
+}
+
+// The file is read no further than a fitting file could reach: a file grown past a gigabyte
+// (sparse, so it costs no disk) with its records in front still gives them back, then goes.
+TEST(RecordFileStore, AFileLongerThanAnyFittingOneStillGivesBackTheFoldersThatFit) {
+  PreparedDialog dlg({1, 1});
+  dlg->m_angle_table.Set(0, 0, 30);
+  dlg->m_angle_table.Set(1, 0, -20);
+  dlg->StoreRecordFile();
+  const std::uintmax_t huge = (std::uintmax_t{1} << 30) + 4096;
+  fs::resize_file("album/._album_.txt", huge);
+  ASSERT_EQ(fs::file_size("album/._album_.txt"), huge);
+
+  COrvaleDlg again;
+  again.m_album_dir = "./album/";
+  again.m_folder_count = 2;
+  again.AllocateAlbumTables();
+  again.LoadRecordFile();
+  EXPECT_EQ(again.m_album_changed, 1);
+  EXPECT_FALSE(fs::exists("album/._album_.txt"));
+  EXPECT_EQ(again.m_angle_table.Get(0, 0, -1), 30);
+  EXPECT_EQ(again.m_angle_table.Get(1, 0, -1), -20);
 }
 
 TEST(RecordFileStore, ARecordFileOfRandomBytesIsDeletedAndTheDefaultsStay) {

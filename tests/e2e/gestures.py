@@ -3,6 +3,7 @@
 Waits are on what the screen shows (a frame drawn with the pointer where it was put), never on
 fixed delays alone, so slow sanitizer builds pass the same checks.
 """
+import math
 import os
 import struct
 import time
@@ -97,6 +98,76 @@ def row_span(shot, y, colour, tolerance=30):
 def column_span(shot, x, colour, tolerance=30):
     ys = [y for y in range(0, H) if close_to(pixel(shot, x, y), colour, tolerance)]
     return (ys[0], ys[-1]) if ys else None
+
+
+def outline(shot, colour, tolerance=40, step=4):
+    """The outermost points of what is drawn in `colour`, on a grid of `step` pixels: per row its
+    first and last point, per column its top and bottom one."""
+    width, height, rgb = shot
+    r0, g0, b0 = colour
+    top, bottom = {}, {}
+    points = set()
+    for y in range(0, height, step):
+        row = y * width * 3
+        xs = [x for x in range(0, width, step)
+              if abs(rgb[row + 3 * x] - r0) <= tolerance and abs(rgb[row + 3 * x + 1] - g0) <= tolerance
+              and abs(rgb[row + 3 * x + 2] - b0) <= tolerance]
+        if not xs:
+            continue
+        points.update({(xs[0], y), (xs[-1], y)})
+        for x in xs:
+            top.setdefault(x, y)
+            bottom[x] = y
+    points.update((x, y) for x, y in top.items())
+    points.update((x, y) for x, y in bottom.items())
+    return sorted(points)
+
+
+def convex_hull(points):
+    """The corners of the convex hull of `points`, in order (monotone chain)."""
+    def cross(o, a, b):
+        return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0])
+
+    def half(sequence):
+        chain = []
+        for p in sequence:
+            while len(chain) >= 2 and cross(chain[-2], chain[-1], p) <= 0:
+                chain.pop()
+            chain.append(p)
+        return chain[:-1]
+    return half(points) + half(reversed(points)) if len(points) > 2 else list(points)
+
+
+def turned_by(shot, colour, step=4):
+    """How a one-colour oblong picture is shown turned, as (direction, wide): the direction of its
+    sides in degrees, counter-clockwise and a quarter turn counting as none (-45 to 45), and
+    whether it stands wider than high. The sides come from the outline's convex hull, leaving out
+    where the screen's border cuts the picture; what is drawn inside it (the ring menu) does not
+    count. None when the colour is nowhere."""
+    width, height, _ = shot
+    points = outline(shot, colour, step=step)
+    if not points:
+        return None
+    corners = convex_hull(points)
+    on_border = lambda p: p[0] < step or p[1] < step or p[0] >= width - step or p[1] >= height - step
+    sx = sy = 0.0
+    for a, b in zip(corners, corners[1:] + corners[:1]):
+        if on_border(a) and on_border(b):
+            continue
+        length = math.hypot(b[0] - a[0], b[1] - a[1])
+        four_times = 4 * math.atan2(-(b[1] - a[1]), b[0] - a[0])  # y up: counter-clockwise
+        sx += length * math.cos(four_times)
+        sy += length * math.sin(four_times)
+    xs = [p[0] for p in points]
+    ys = [p[1] for p in points]
+    return math.degrees(math.atan2(sy, sx)) / 4, max(xs) - min(xs) > max(ys) - min(ys)
+
+
+def turned_like(shot, colour, degrees, slack=2):
+    """True when the sides of the oblong picture in `colour` run at `degrees` (a quarter turn
+    counting as none): what changes with every 10 degrees the picture is turned."""
+    turned = turned_by(shot, colour)
+    return turned is not None and abs((turned[0] - degrees + 45) % 90 - 45) <= slack
 
 
 def shot_where(run, predicate, timeout=SLOW, interval=0.1):

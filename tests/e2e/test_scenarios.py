@@ -4,12 +4,14 @@ Each scenario is one or two runs of the program; the checks are on screenshots (
 picture stands, what changes between frames) and on the record file left behind. What
 test_viewer.py and test_search.py already check is not repeated here.
 """
+import os
 import unittest
 
 import harness
 from harness import album_of, close_to, pixel, solid, wait_until
 from gestures import (BLACK, CX, CY, SLOW, W, centre, choose, copy_album, press_ring, quit_with_escape,
-                      record_file, rest_on, ring_gone, row_span, settle, shot_where, wheel_with_middle_held)
+                      record_file, rest_on, ring_gone, row_span, settle, shot_where, turned_by, turned_like,
+                      wheel_with_middle_held)
 
 ROSE, GREEN, BLUE, PINK = (200, 60, 120), (30, 160, 70), (40, 60, 230), (250, 160, 200)
 WHITE, PURPLE, TEAL, BROWN, CYAN = (240, 240, 240), (150, 40, 200), (20, 110, 110), (90, 50, 10), (40, 200, 220)
@@ -407,6 +409,35 @@ class Scenarios(unittest.TestCase):
                 self.assertEqual((saved.folder, saved.brightness), (1, 255))
                 self.assertEqual(saved.pictures[1][0]["angle"], 30)
 
+    def test_a_picture_turned_past_a_full_circle_keeps_the_record_file(self):
+        # An oblong picture: its sides show the angle it is turned by, its width whether it stands across.
+        album = album_of([[(400, 300, solid(ROSE))]])
+
+        def turned_by_10(shot):
+            return turned_like(shot, ROSE, 10) and turned_by(shot, ROSE)[1]
+
+        with harness.Session(prepare=album) as run:
+            self.assertTrue(shot_where(run, lambda s: name_at(s) == "rose"))
+            # Right button held, the wheel turned away 37 times: each turn is waited for on screen.
+            press_ring(run)
+            for turn in range(1, 38):
+                run.click(4)
+                self.assertTrue(shot_where(run, lambda s: turned_like(s, ROSE, 10 * turn)),
+                                "turn %d was not shown" % turn)
+            run.xdotool("mouseup", 3)
+            self.assertTrue(ring_gone(run))
+            self.assertTrue(shot_where(run, turned_by_10))
+            quit_with_escape(self, run)
+            # 370 degrees are kept as the 10 they show.
+            self.assertEqual(record_file(run).pictures[0][0]["angle"], 10)
+
+            # Started again: the record file stays, and the picture is still turned by 10 degrees.
+            with harness.Session(prepare=copy_album(run.folder)) as again:
+                self.assertTrue(shot_where(again, lambda s: name_at(s) == "rose"))
+                self.assertTrue(os.path.exists(again.path("album", "._album_.txt")), "the record file was deleted")
+                self.assertTrue(shot_where(again, turned_by_10), "the picture did not come back turned")
+                quit_with_escape(self, again)
+                self.assertEqual(record_file(again).pictures[0][0]["angle"], 10)
 
 if __name__ == "__main__":
     harness.main()

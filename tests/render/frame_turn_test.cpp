@@ -196,6 +196,31 @@ TEST(FrameTurn, TheCacheHoldsTheFolderInViewAndIsFlushedOnAFolderChange) {
   EXPECT_EQ(rig.dlg.m_renderer.Cache().GetCount(), 1);
 }
 
+// The wheel with the right button held, 37 times one way: the picture shows 370 degrees, which is
+// 10, and the table holds 10; 74 times back leaves it at -10 (a full turn is no turn).
+TEST(FrameTurn, TurnsPastAFullCircleStayWithinOneTurnInTheTable) {
+  FrameRig rig(kW, kH);
+  WriteAlbum();
+  rig.Start();
+  rig.dlg.m_menu_shown = 1;
+  auto turn = [&](int times, bool forward) {
+    for (int i = 0; i < times; ++i) {
+      rig.dlg.m_wheel_up = forward ? 1 : 0;
+      rig.dlg.m_rotating = 1;
+      rig.Render();
+      ASSERT_EQ(rig.dlg.m_rotating, 0);
+    }
+  };
+  turn(36, true);
+  EXPECT_EQ(rig.dlg.m_angle_table.Get(0, 0, -1), 0);
+  turn(1, true);
+  EXPECT_EQ(rig.dlg.m_angle_table.Get(0, 0, -1), 10);
+  EXPECT_EQ(rig.dlg.m_angle, 10);
+  turn(74, false);
+  EXPECT_EQ(rig.dlg.m_angle_table.Get(0, 0, -1), -10);
+  EXPECT_EQ(rig.dlg.m_angle, -10);
+}
+
 // Between two pictures both slots may be turned: each is cached under its own picture number.
 TEST(FrameTurn, BothSlotsAreTurnedWhenBothAreInView) {
   FrameRig rig(kW, kH);
