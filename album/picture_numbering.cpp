@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -71,11 +73,55 @@ bool IsBitmapNamedFile(std::string_view name) {
 std::vector<std::string> NumberingOrder(std::vector<std::string> names) {
   const auto numbered_end = std::partition(names.begin(), names.end(),
                                            [](const std::string& name) { return IsAllDigits(BaseName(name)); });
-  std::sort(names.begin(), numbered_end,
-            [](const std::string& a, const std::string& b) { return NumberedNameLess(a, b); });
+  // Of equal numbers, the name that already is the number's goes first (and so may stay).
+  const auto own_name = [](const std::string& name) {
+    return name == std::to_string(NumericValue(BaseName(name))) + ".bmp";
+  };
+  std::sort(names.begin(), numbered_end, [&](const std::string& a, const std::string& b) {
+    if (NumberedNameLess(a, b)) return true;
+    return !NumberedNameLess(b, a) && own_name(a) && !own_name(b);
+  });
   std::sort(numbered_end, names.end(),
             [](const std::string& a, const std::string& b) { return OtherNameLess(a, b); });
   return names;
+}
+
+std::vector<std::size_t> RenameSchedule(const std::vector<std::string>& order) {
+  // Where each current name stands in `order`: the exact name, else one that differs only in
+  // letter case (where the file system ignores case, 1.BMP holds the name 1.bmp).
+  const auto folded = [](std::string name) {
+    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return name;
+  };
+  std::map<std::string, std::size_t> exact;
+  std::map<std::string, std::size_t> any_case;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    exact.emplace(order[i], i);
+    any_case.emplace(folded(order[i]), i);
+  }
+  const auto holder_of = [&](const std::string& name) -> std::optional<std::size_t> {
+    if (const auto it = exact.find(name); it != exact.end()) return it->second;
+    if (const auto it = any_case.find(name); it != any_case.end()) return it->second;
+    return std::nullopt;
+  };
+  std::vector<bool> scheduled(order.size(), false);
+  std::vector<std::size_t> schedule;
+  schedule.reserve(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    // Follows the chain of holders: i's name is held by h, h's by the next, ... (in a
+    // NumberingOrder each holder stands later than the one waiting for it, so the chain ends).
+    std::vector<std::size_t> chain;
+    for (std::size_t at = i; !scheduled[at];) {
+      chain.push_back(at);
+      scheduled[at] = true;
+      const std::optional<std::size_t> holder = holder_of(std::to_string(at) + ".bmp");
+      if (!holder) break;
+      at = *holder;
+    }
+    // The last holder goes first.
+    schedule.insert(schedule.end(), chain.rbegin(), chain.rend());
+  }
+  return schedule;
 }
 
 NumberingResult NumberPictures(const std::string& album_dir, std::FILE* log) {
@@ -85,7 +131,7 @@ NumberingResult NumberPictures(const std::string& album_dir, std::FILE* log) {
   for (int w = 0; w < folders; ++w) {
     const std::string folder = FolderPath(album_dir, w);
     const std::vector<std::string> order = NumberingOrder(BitmapNamedFiles(folder));
-    for (std::size_t i = 0; i < order.size(); ++i) {
+    for (const std::size_t i : RenameSchedule(order)) {
       const std::string target = std::to_string(i) + ".bmp";
       if (order[i] == target) continue;  // already under its number
       const std::string from = folder + order[i];
@@ -95,9 +141,9 @@ NumberingResult NumberPictures(const std::string& album_dir, std::FILE* log) {
         ++result.renamed;
         continue;
       }
-      // Only equal numbers (1.bmp beside 01.bmp, 0.bmp beside 0.BMP), something else named like
-      // the target, or a file system error get here. The rest of this folder keeps its names,
-      // but one stuck folder should not leave the other folders unnumbered, so the pass goes on.
+      // Only something else named like the target (a directory) or a file system error gets
+      // here. The rest of this folder keeps its names, but one stuck folder should not leave the
+      // other folders unnumbered, so the pass goes on.
       if (log) {
         std::fprintf(log,
                      "quenmira: cannot rename the picture %s to %s (%s); the remaining pictures of %s keep "
