@@ -109,11 +109,18 @@ void COrvaleDlg::EnsureExamplePicture() {
     }
   }
   if (bitmaps != 0) return;
+  // Placed only where nothing has the name: a name the count above does not see (0.bMp on a
+  // file system that ignores letter case, a link to a folder) belongs to the user.
   HBITMAP example = LoadBitmapW(IDB_EXAMPLE);
-  if (!WriteBitmapFile(example, folder + "0.bmp")) {
+  StagedBitmapFile staged(example, FolderOfPath(folder + "0.bmp"));
+  DeleteObject(example);
+  using Placement = StagedBitmapFile::Placement;
+  const Placement placement = staged.PlaceIfFree(folder + "0.bmp");
+  if (placement == Placement::kNameTaken) {
+    std::fprintf(stderr, "quenmira: %s0.bmp is taken; no example picture is written\n", folder.c_str());
+  } else if (placement == Placement::kFailed) {
     std::fprintf(stderr, "quenmira: could not write the example picture into %s\n", folder.c_str());
   }
-  DeleteObject(example);
 }
 
 void COrvaleDlg::WriteReadme() {
