@@ -77,6 +77,7 @@ class COrvaleDlg : public CDialog, public ViewerState {
  private:
   void CentrePointer();
   void StepFolderByKey(bool next);
-  // The zoom path from (0, 0) to the current picture's pan offset, replaced under the lock.
+  // Steps of the zoom path for the picture in `slot` (kSlotLeft or kSlotRight): one per 0.1
+  // between 1.0 and its zoom target.
   int ZoomPathSteps(int slot);
 };

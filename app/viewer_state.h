@@ -82,7 +82,6 @@ struct ViewerState {
   Int m_screen_cy{0};
   std::array<std::string, 12> m_month_names{"Jan.", "Feb.", "March.", "April.", "May",   "June",
                                             "July", "Aug.", "Sept.",  "Oct.",   "Nov.", "Dec."};
-  Int m_cached_folder{0};
 
   // Display.
   Float m_zoom{1.0f};

@@ -98,24 +98,6 @@ HBITMAP PlaybackBitmap(const ViewerState& state, HBITMAP source, float angle) {
   return copy.Finish();
 }
 
-HBITMAP FillBackground(int screen_w, int screen_h, HDC target) {
-  HBITMAP resource = LoadBitmapW(IDB_BACKGROUND);
-  BitmapSize size = SizeOf(resource);
-  HDC resource_dc = CreateCompatibleDC(target);
-  HBITMAP resource_previous = SelectObject(resource_dc, resource);
-  HBITMAP screen = CreateCompatibleBitmap(nullptr, screen_w, screen_h);  // colour, like the screen
-  HBITMAP target_previous = SelectObject(target, screen);
-  if (size.h > 0) {
-    float scale = static_cast<float>(screen_h) / static_cast<float>(size.h);
-    StretchBlt(target, static_cast<int>((screen_w - size.w * scale) * 0.5), 0, static_cast<int>(size.w * scale),
-               static_cast<int>(size.h * scale), resource_dc, 0, 0, size.w, size.h, SRCCOPY);
-  }
-  SelectObject(resource_dc, resource_previous);
-  DeleteDC(resource_dc);
-  DeleteObject(resource);
-  return target_previous;
-}
-
 HBITMAP MakeSpriteMask(HDC image_dc, HDC mask_dc, int width, int height) {
   HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
   HBITMAP previous = SelectObject(mask_dc, mask);

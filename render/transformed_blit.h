@@ -1,6 +1,5 @@
 // Bitmap operations beyond plain stretching: a picture turned by any angle, a recorded
-// picture zoomed and panned for playback, the black background, and sprites whose pure black
-// pixels are transparent.
+// picture zoomed and panned for playback, and sprites whose pure black pixels are transparent.
 #pragma once
 
 #include "platform/gdi/gdi.h"
@@ -27,10 +26,6 @@ HBITMAP RotateBitmap(HBITMAP source, float angle);
 // A new bitmap of the source's box holding the picture enlarged by the playback zoom about the
 // box centre, its source shifted by the playback point; the caller deletes it.
 HBITMAP PlaybackBitmap(const ViewerState& state, HBITMAP source, float angle);
-
-// Selects a new black screen-sized bitmap into `target` and returns the bitmap it replaced;
-// the caller selects that back and deletes the new one.
-HBITMAP FillBackground(int screen_w, int screen_h, HDC target);
 
 // Puts into `mask_dc` a new 1-bit bitmap of the sprite's size whose bits are 1 where the
 // sprite in `image_dc` is black, and blacks out the sprite where the mask is 1. Returns the

@@ -52,7 +52,6 @@ DecodedPicture ResourcePicture(int id) {
   switch (id) {
     case IDI_MAINFRAME: return Icon();
     case IDB_MARKER: return Blank(15, 11, kBlack);
-    case IDB_BACKGROUND: return Blank(15, 9, kBlack);
     case IDB_MENU_POINTER: return Sight();
     case IDB_EXAMPLE: return ExamplePicture();
     default: return {};

@@ -6,7 +6,6 @@
 
 constexpr int IDI_MAINFRAME = 128;       // window icon, 48 x 48
 constexpr int IDB_MARKER = 129;          // 15 x 11, black: the marker sprite
-constexpr int IDB_BACKGROUND = 135;      // 15 x 9, black: stretched over the screen
 constexpr int IDB_MENU_POINTER = 136;    // 37 x 37: a red sight on black
 constexpr int IDB_EXAMPLE = 138;         // 622 x 875: the example picture of a new album
 
