@@ -1,7 +1,6 @@
 #include "album/bitmap_writer.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/kernel/rename.h"
 #include "platform/window/message_box.h"
 
 namespace {
@@ -185,24 +185,11 @@ bool StagedBitmapFile::PlaceReplacing(const std::string& path) {
 
 StagedBitmapFile::Placement StagedBitmapFile::PlaceIfFree(const std::string& path) {
   if (!Store()) return Placement::kFailed;
-  if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-    m_temp.clear();
-    return Placement::kPlaced;
-  }
-  if (errno == EEXIST) return Placement::kNameTaken;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return Placement::kFailed;
-  // The file system cannot rename without replacing: a hard link refuses an existing name too.
-  if (::link(m_temp.c_str(), path.c_str()) == 0) {
-    ::unlink(m_temp.c_str());
-    m_temp.clear();
-    return Placement::kPlaced;
-  }
-  if (errno == EEXIST) return Placement::kNameTaken;
-  // No hard links either (FAT): check, then rename; another program could slip in between.
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0) return Placement::kNameTaken;
-  if (errno != ENOENT) return Placement::kFailed;
-  return PlaceReplacing(path) ? Placement::kPlaced : Placement::kFailed;
+  const int error = RenameNoReplace(m_temp, path);
+  if (error == EEXIST) return Placement::kNameTaken;
+  if (error != 0) return Placement::kFailed;
+  m_temp.clear();
+  return Placement::kPlaced;
 }
 
 int WriteBitmapFile(HBITMAP bitmap, const std::string& path) {

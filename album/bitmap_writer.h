@@ -41,7 +41,9 @@ class StagedBitmapFile {
   [[nodiscard]] bool PlaceReplacing(const std::string& path);
 
   enum class Placement { kPlaced, kNameTaken, kFailed };
-  // Renames the file to `path` (in the same folder) only when nothing has that name.
+  // Renames the file to `path` (in the same folder) with RenameNoReplace, so only when nothing
+  // has that name: kNameTaken when something has it, kFailed for any other refusal (a file
+  // system that cannot rename without risking a replace included).
   [[nodiscard]] Placement PlaceIfFree(const std::string& path);
 
  private:

@@ -32,12 +32,11 @@ int RenameNoReplaceOnce(const std::string& from, const std::string& to) {
   // Called through syscall() so that it works with C libraries that lack the renameat2 wrapper.
   if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) return 0;
   const int error = errno;
-  // EINVAL: this file system does not know the flag; ENOSYS: the kernel predates the call.
-  if (error != EINVAL && error != ENOSYS) return error;
+  // EINVAL or ENOTSUP: this file system does not know the flag; ENOSYS: the kernel predates the call.
+  if (error != EINVAL && error != ENOTSUP && error != ENOSYS) return error;
 #endif
   const int link_error = RenameNoReplaceByLink(from, to);
-  if (!LinkUnsupported(link_error)) return link_error;
-  return RenameNoReplaceChecked(from, to);
+  return LinkUnsupported(link_error) ? ENOTSUP : link_error;
 }
 
 }  // namespace
@@ -45,8 +44,8 @@ int RenameNoReplaceOnce(const std::string& from, const std::string& to) {
 int RenameNoReplace(const std::string& from, const std::string& to) {
   const int error = RenameNoReplaceOnce(from, to);
   // The refusal saw `from` itself under the name `to` ("0.BMP" to "0.bmp" on a case-insensitive
-  // file system): rename() replaces nothing there and changes the letter case. Accepted race as
-  // in RenameNoReplaceChecked: a file put under `to` between the check and the rename is replaced.
+  // file system): rename() replaces nothing there and changes the letter case. Accepted race: a
+  // file put under `to` between the check and the rename is replaced.
   if (error == EEXIST && SameEntry(from, to)) return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   return error;
 }
@@ -59,14 +58,5 @@ int RenameNoReplaceByLink(const std::string& from, const std::string& to) {
     (void)unlink(to.c_str());
     return error;
   }
-  return 0;
-}
-
-int RenameNoReplaceChecked(const std::string& from, const std::string& to) {
-  struct stat status {};
-  if (lstat(to.c_str(), &status) == 0) return EEXIST;
-  // Any answer but "no such name" (no permission, a broken path) leaves the name possibly taken.
-  if (errno != ENOENT) return errno;
-  if (rename(from.c_str(), to.c_str()) != 0) return errno;
   return 0;
 }
