@@ -10,6 +10,7 @@
 #include "album/album_paths.h"
 #include "album/bitmap_writer.h"
 #include "album/name_order.h"
+#include "album/quoted_name.h"
 #include "platform/image/image_codec.h"
 #include "platform/kernel/file_find.h"
 #include "platform/kernel/files.h"
@@ -26,27 +27,8 @@ struct FolderWork {
   std::vector<std::string> jpegs;  // JPEG-named files, in listing order
 };
 
-// `path` for one stderr line: control bytes escaped so a name cannot break the line.
-std::string Printable(std::string_view path) {
-  std::string out;
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 void Report(const char* what, const std::string& path) {
-  std::fprintf(stderr, "quenmira: %s \"%s\"\n", what, Printable(path).c_str());
+  std::fprintf(stderr, "quenmira: %s %s\n", what, QuotedName(path).c_str());
 }
 
 // Lists the visited folders and their JPEG-named files; nothing when the root cannot be listed.

@@ -9,31 +9,11 @@
 
 #include "album/album_paths.h"
 #include "album/name_order.h"
+#include "album/quoted_name.h"
 #include "platform/kernel/file_find.h"
 #include "platform/kernel/rename.h"
 
 namespace {
-
-// `text` in double quotes with control characters, quotes and backslashes escaped, so that a
-// file name holding a newline still gives one line on the log.
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-  return out;
-}
 
 // Number of sub-folders of `album_dir`, whatever their names; 0 when it cannot be listed.
 int CountSubFolders(const std::string& album_dir) {
@@ -148,7 +128,7 @@ NumberingResult NumberPictures(const std::string& album_dir, std::FILE* log) {
         std::fprintf(log,
                      "quenmira: cannot rename the picture %s to %s (%s); the remaining pictures of %s keep "
                      "their names\n",
-                     Quoted(from).c_str(), target.c_str(), std::strerror(error), Quoted(folder).c_str());
+                     QuotedName(from).c_str(), target.c_str(), std::strerror(error), QuotedName(folder).c_str());
       }
       result.refused.push_back({from, to, error});
       break;
