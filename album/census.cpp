@@ -19,10 +19,7 @@ int CountPictures(const std::string& pattern) {
 }
 
 bool IsPictureNamedFile(std::string_view name) {
-  for (std::string_view extension : {".jpg", ".jpeg", ".JPG", ".JPEG", ".BMP", ".bmp"}) {
-    if (name.find(extension) != std::string_view::npos) return true;
-  }
-  return false;
+  return ContainsAnyOf(name, {".jpg", ".jpeg", ".JPG", ".JPEG", ".BMP", ".bmp"});
 }
 
 namespace {

@@ -11,6 +11,13 @@ bool IsAllDigits(std::string_view name) {
          std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool ContainsAnyOf(std::string_view name, std::initializer_list<std::string_view> marks) {
+  return std::any_of(marks.begin(), marks.end(),
+                     [&](std::string_view mark) { return name.find(mark) != std::string_view::npos; });
+}
+
+bool IsBitmapNamedFile(std::string_view name) { return ContainsAnyOf(name, {".bmp", ".BMP", ".Bmp"}); }
+
 int NumericValue(std::string_view text) {
   int value = 0;
   for (char c : text) {

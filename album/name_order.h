@@ -3,6 +3,7 @@
 // Every "Less" function is a strict weak ordering usable with std::sort.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,13 @@ int NumericValue(std::string_view text);
 
 // Text before the last '.', or empty when there is no '.'.
 std::string BaseName(std::string_view file_name);
+
+// True when `name` contains one of `marks` anywhere, compared case-sensitively: the test behind
+// every kind of picture name (bitmap-named, JPEG-named, picture-named).
+bool ContainsAnyOf(std::string_view name, std::initializer_list<std::string_view> marks);
+
+// A bitmap name: ".bmp", ".BMP" or ".Bmp" anywhere ("notes.bmp.txt" is one, "scan.bMp" is not).
+bool IsBitmapNamedFile(std::string_view name);
 
 // Folders order by the numeric value of their names.
 bool FolderNameLess(std::string_view a, std::string_view b);

@@ -115,12 +115,7 @@ class DecodeAhead {
 
 }  // namespace
 
-bool IsJpegNamedFile(std::string_view name) {
-  for (const std::string_view mark : {".jpg", ".jpeg", ".JPG", ".JPEG"}) {
-    if (name.find(mark) != std::string_view::npos) return true;
-  }
-  return false;
-}
+bool IsJpegNamedFile(std::string_view name) { return ContainsAnyOf(name, {".jpg", ".jpeg", ".JPG", ".JPEG"}); }
 
 std::string ImportTargetName(std::string_view name) { return BaseName(name) + ".bmp"; }
 

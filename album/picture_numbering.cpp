@@ -43,13 +43,6 @@ std::vector<std::string> BitmapNamedFiles(const std::string& folder) {
 
 }  // namespace
 
-bool IsBitmapNamedFile(std::string_view name) {
-  for (const char* extension : {".bmp", ".BMP", ".Bmp"}) {
-    if (name.find(extension) != std::string_view::npos) return true;
-  }
-  return false;
-}
-
 std::vector<std::string> NumberingOrder(std::vector<std::string> names) {
   const auto numbered_end = std::partition(names.begin(), names.end(),
                                            [](const std::string& name) { return IsAllDigits(BaseName(name)); });

@@ -4,12 +4,7 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
-
-// True for a name that contains ".bmp", ".BMP" or ".Bmp" anywhere, compared case-sensitively
-// (so "notes.bmp.txt" is one and "scan.bMp" is not).
-bool IsBitmapNamedFile(std::string_view name);
 
 // The bitmap-named files of one folder in the order the pass numbers them: names whose base is
 // all-digit by numeric value, then the others by OtherNameLess. Of the names of one value, the

@@ -9,6 +9,7 @@
 
 #include "album/album_paths.h"
 #include "album/bitmap_writer.h"
+#include "album/name_order.h"
 #include "app/orvale_dlg.h"
 #include "platform/kernel/file_find.h"
 #include "platform/kernel/files.h"
@@ -100,13 +101,7 @@ void COrvaleDlg::EnsureExamplePicture() {
   while (more) {
     more = finder.FindNextFile();
     if (finder.IsDots() || finder.IsDirectory()) continue;
-    std::string name = finder.GetFileName();
-    for (const char* form : {".bmp", ".BMP", ".Bmp"}) {
-      if (name.find(form) != std::string::npos) {
-        ++bitmaps;
-        break;
-      }
-    }
+    if (IsBitmapNamedFile(finder.GetFileName())) ++bitmaps;
   }
   if (bitmaps != 0) return;
   // Placed only where nothing has the name: a name the count above does not see (0.bMp on a

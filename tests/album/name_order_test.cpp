@@ -160,3 +160,24 @@ TEST(NameOrderTest, OtherNameLessComparesUtf16Units) {
 }
 
 }  // namespace
+
+TEST(NameMarks, ContainsAnyOfComparesCaseSensitivelyAnywhere) {
+  EXPECT_TRUE(ContainsAnyOf("a.jpg.txt", {".png", ".jpg"}));
+  EXPECT_TRUE(ContainsAnyOf(".jpg", {".jpg"}));
+  EXPECT_FALSE(ContainsAnyOf("a.Jpg", {".jpg", ".JPG"}));
+  EXPECT_FALSE(ContainsAnyOf("a.jp", {".jpg"}));
+  EXPECT_FALSE(ContainsAnyOf("", {".jpg"}));
+  EXPECT_FALSE(ContainsAnyOf("a.jpg", {}));
+}
+
+TEST(NameMarks, BitmapNamedFiles) {
+  const std::pair<const char*, bool> cases[] = {
+      {"0.bmp", true},      {"1.BMP", true},          {"cover.Bmp", true},   {"notes.bmp.txt", true},
+      {".bmp", true},       {"a.bmpx", true},         {"scan.bMp", false},   {"scan.BmP", false},
+      {"scan.bmP", false},  {"photo.jpg", false},     {"readme.txt", false}, {"bmp", false},
+      {"a_bmp", false},     {"", false},
+  };
+  for (const auto& [name, expected] : cases) {
+    EXPECT_EQ(IsBitmapNamedFile(name), expected) << name;
+  }
+}

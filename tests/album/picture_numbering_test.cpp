@@ -146,19 +146,7 @@ class NumberingPropertyTest : public NumberingTest {
 };
 
 // ---------------------------------------------------------------------------------------------
-// IsBitmapNamedFile and NumberingOrder
-
-TEST(IsBitmapNamedFileTest, Table) {
-  const std::pair<const char*, bool> cases[] = {
-      {"0.bmp", true},      {"1.BMP", true},          {"cover.Bmp", true},   {"notes.bmp.txt", true},
-      {".bmp", true},       {"a.bmpx", true},         {"scan.bMp", false},   {"scan.BmP", false},
-      {"scan.bmP", false},  {"photo.jpg", false},     {"readme.txt", false}, {"bmp", false},
-      {"a_bmp", false},     {"", false},
-  };
-  for (const auto& [name, expected] : cases) {
-    EXPECT_EQ(IsBitmapNamedFile(name), expected) << name;
-  }
-}
+// NumberingOrder and RenameSchedule
 
 TEST(NumberingOrderTest, NumberedByValueThenOthersByName) {
   using V = std::vector<std::string>;
