@@ -20,6 +20,7 @@ from gestures import CX, CY, W, choose, quit_with_escape
 SONG_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "make-demo-song")
 COLOURS = [(200, 60, 120), (30, 160, 70), (40, 60, 230)]
 RATE = 44100  # frames a second, two 16-bit samples each
+SONG_RETRY = 3.0  # seconds a picture stays before a song that could not be opened is tried again
 
 
 def write_record_file(folder, pictures, strip_offset):
@@ -104,6 +105,25 @@ class Music(unittest.TestCase):
             time.sleep(1.0)
             self.assertTrue(sound_in(samples(self.heard)[before:]), "the song stopped in Rand")
         quit_with_escape(self, run)
+
+    def test_absent_songs_go_unmentioned_and_one_that_cannot_be_read_is_named_once(self):
+        album = album_of([[(400, 400, solid(c)) for c in COLOURS]] * 2)
+        with harness.Session(prepare=album) as run:
+            time.sleep(1.0)  # the music thread has tried both songs' start by now
+            quit_with_escape(self, run)
+            self.assertNotIn("music", run.output())
+
+        def unreadable(folder):
+            album(folder)
+            os.makedirs(os.path.join(folder, "selected", "1.mid"))  # a folder where the song should be
+
+        with harness.Session(prepare=unreadable) as run:
+            time.sleep(0.5)
+            run.click(5)  # the next folder, which tries the song again once it has stayed three seconds
+            time.sleep(SONG_RETRY + 1.0)
+            quit_with_escape(self, run)
+            lines = [line for line in run.output().splitlines() if "music" in line]
+            self.assertEqual(lines, ["quenmira: music: cannot read the song ./selected/1.mid"])
 
 
 if __name__ == "__main__":
