@@ -22,6 +22,7 @@ void MusicPlayer::MusicStep(ViewerState& s) {
     m_music_index = SongIndexFor(s.m_key_count);
     m_music_path = SongPath(m_music_index);
     OpenAndPlaySong();
+    m_open_failed[static_cast<std::size_t>(m_music_index)] = m_music_device == 0;
     s.m_music_start = 0;
   }
   // Only a position just read is compared with the length, so no song open means no restart.
@@ -58,28 +59,25 @@ void MusicPlayer::RaiseStartRequest(ViewerState& s) {
   const DWORD now = GetTickCount();
   const int folder = s.m_folder;
   const int picture = s.m_picture;
-  if (!m_watching) {
-    // The thread starts as start-up ends: the first poll asks for the song of the picture in view.
-    m_watching = true;
-    m_seen_folder = folder;
-    m_seen_picture = picture;
-    m_seen_since = now;
-    m_requested_index = SongIndexFor(s.m_key_count);
-    s.m_music_start = 1;
-    return;
-  }
   if (folder != m_seen_folder || picture != m_seen_picture) {
     m_seen_folder = folder;
     m_seen_picture = picture;
     m_seen_since = now;
     m_requested_index = -1;
-    return;
   }
-  if (now - m_seen_since < kSongSwitchDelayMs) return;
   const int wanted = SongIndexFor(s.m_key_count);
   const int playing = m_music_device != 0 ? m_music_index : -1;
-  // Asked once per picture and song: a song that cannot be opened is not tried again every poll.
-  if (wanted == playing || wanted == m_requested_index) return;
+  if (wanted == playing) return;
+  // With nothing playing there is no song to keep: ask at every poll until a request is taken
+  // up, so a cancelled one (the picture changed first) is asked again at once.
+  if (playing == -1 && !m_open_failed[static_cast<std::size_t>(wanted)]) {
+    m_requested_index = wanted;
+    s.m_music_start = 1;
+    return;
+  }
+  // A song playing gives way, and a song that could not be opened is tried again, only for a
+  // picture that has stayed in view; once per picture and song, not at every poll.
+  if (now - m_seen_since < kSongSwitchDelayMs || wanted == m_requested_index) return;
   m_requested_index = wanted;
   s.m_music_start = 1;
 }

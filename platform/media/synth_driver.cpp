@@ -201,11 +201,14 @@ bool SynthMediaDriver::StartAudio() {
 }
 
 MCIERROR SynthMediaDriver::OpenSong(const std::string& path, MCIDEVICEID& device) {
-  std::optional<MidiSong> parsed = ReadSong(path);
-  if (!parsed) {
-    std::error_code error;
-    return std::filesystem::exists(path, error) ? MCIERR_INVALID_FILE : MCIERR_FILE_NOT_FOUND;
+  // No song file is the usual case (the user brings the songs) and goes unmentioned; one that is
+  // there but cannot be played is reported.
+  std::error_code error;
+  if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found) {
+    return MCIERR_FILE_NOT_FOUND;
   }
+  std::optional<MidiSong> parsed = ReadSong(path);
+  if (!parsed) return MCIERR_INVALID_FILE;
   if (!StartSynth() || !StartAudio()) return MCIERR_HARDWARE;
   // Ids go round 1 to 65535, skipping those still open.
   MCIDEVICEID id = m_last_id;

@@ -17,6 +17,7 @@ std::vector<std::string> DefaultSoundFonts();
 
 // A new driver that loads the first SoundFont of `soundfonts` that exists. The synthesizer and the
 // audio device start with the first song opened; destroying the driver closes the device and
-// releases SDL's audio subsystem. A song file that is missing, empty or not a MIDI file, a missing
-// SoundFont or no audio device each fail the open and print one line on standard error, once.
+// releases SDL's audio subsystem. A song file that is not there fails the open silently; one that
+// cannot be read, is empty or is not a MIDI file, a missing SoundFont or no audio device each fail
+// the open and print one line on standard error, once.
 std::unique_ptr<MediaDriver> CreateSynthMediaDriver(std::vector<std::string> soundfonts = DefaultSoundFonts());

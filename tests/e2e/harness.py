@@ -77,7 +77,9 @@ class Session:
             self.folder = self.given_folder or tempfile.mkdtemp(prefix="quenmira-e2e-")
             if self.prepare:
                 self.prepare(self.folder)
-            self.env = dict(os.environ, DISPLAY=self.xvfb.display, SDL_AUDIODRIVER="dummy", **self.extra_env)
+            # No sound unless a test asks for an audio driver of its own.
+            self.env = dict(os.environ, DISPLAY=self.xvfb.display, SDL_AUDIODRIVER="dummy")
+            self.env.update(self.extra_env)
             self.log = open(os.path.join(self.folder, "..", os.path.basename(self.folder) + ".log"), "w+")
             self.process = subprocess.Popen(self.wrapper + [BINARY], cwd=self.folder, env=self.env,
                                             stdout=self.log, stderr=subprocess.STDOUT)
@@ -128,19 +130,22 @@ class Session:
                              % (timeout, self.output(), windows.stdout + windows.stderr))
 
     def wait_past_brand_screen(self, timeout=60):
-        """Waits until the grey brand screen of the start has given way to the viewer."""
+        """Waits until the grey brand screen of the start has given way to the viewer. Returns the
+        time the last screenshot that showed the brand screen was begun: the first frame came later."""
         grey = (125, 125, 125)
 
         def brand(shot):
             return pixel(shot, 2, self.height // 2) == grey and pixel(shot, self.width - 2, 2) == grey
 
         deadline = time.time() + timeout
-        seen = False
+        last_seen = None
         while time.time() < deadline:
+            taken = time.time()
             shown = brand(self.screenshot())
-            seen = seen or shown
-            if seen and not shown:
-                return
+            if shown:
+                last_seen = taken
+            elif last_seen is not None:
+                return last_seen
             time.sleep(0.05)
         raise AssertionError("the brand screen did not come and go: " + self.output())
 

@@ -1,5 +1,5 @@
 // The music step on a fake media driver: which song a picture calls for, the endless repeat,
-// requests raised at start-up and after three seconds on a picture, and requests cancelled.
+// requests raised while nothing plays and after three seconds on a picture, and requests cancelled.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -223,34 +223,77 @@ TEST(MusicRequests, RecordingAPathForThePictureInViewSwitchesTheSong) {
 }
 
 // The renderer clears m_music_start when the picture in view changes, before the music thread
-// takes the request up.
-TEST(MusicRequests, APictureChangeCancelsAPendingRequest) {
+// takes the request up. At launch that is the first frame, when the record file brings back a
+// strip position away from picture 0: the start is asked again at once, not after three seconds.
+TEST(MusicRequests, AStartCancelledByThePictureChangeIsAskedAgainAtTheNextPoll) {
   constexpr int kW = 1280;
   FrameRig frames(kW, 800);
-  FrameRig::SolidFolder(0, {0x2896DC, 0xC86425}, 64, 40);
+  FrameRig::SolidFolder(0, {0x2896DC, 0xC86425, 0x30A050}, 64, 40);
   frames.Start();
-  frames.Render();
-  ASSERT_EQ(frames.dlg.m_picture, 0);
+  frames.dlg.m_strip_offset = -2 * kW;
   FakeMediaDriver fake;
   fake.files[kSelected] = 3000;
   MusicPlayer player;
   player.MusicStep(frames.dlg);
   ASSERT_EQ(frames.dlg.m_music_start, 1);
 
-  frames.dlg.m_strip_offset = -kW;
   frames.Render();
-  ASSERT_EQ(frames.dlg.m_picture, 1);
+  ASSERT_EQ(frames.dlg.m_picture, 2);
   EXPECT_EQ(frames.dlg.m_music_start, 0);
   player.MusicStep(frames.dlg);
-  EXPECT_TRUE(fake.Opens().empty());
-  EXPECT_EQ(player.m_music_device, 0);
-
-  // The picture now in view gets its song once it has stayed three seconds.
-  frames.ticks.Advance(kSongSwitchDelayMs);
-  player.MusicStep(frames.dlg);
+  EXPECT_TRUE(fake.Opens().empty());  // cancelled
   EXPECT_EQ(frames.dlg.m_music_start, 1);
   player.MusicStep(frames.dlg);
   EXPECT_EQ(fake.Opens(), std::vector<std::string>{kSelected});
+  EXPECT_NE(player.m_music_device, 0);  // with the rig's clock standing still
+}
+
+// Rand, Inside and Dynam move on to the next picture well before three seconds.
+TEST(MusicRequests, WhilePicturesChangeEveryFewPollsTheSongStartsAtOnce) {
+  FixedTicks ticks(1000);
+  FakeMediaDriver fake;
+  fake.files[kSelected] = 3000;
+  ViewerState s;
+  MusicPlayer player;
+  int polls = 0;
+  for (; polls < 20 && player.m_music_device == 0; ++polls) {
+    if (polls % 3 == 1) {  // the renderer: a new picture, the pending request cancelled
+      s.m_picture = s.m_picture + 1;
+      s.m_music_start = 0;
+    }
+    player.MusicStep(s);
+    ticks.Advance(50);
+  }
+  EXPECT_NE(player.m_music_device, 0);
+  EXPECT_LE(polls, 4);
+  EXPECT_EQ(fake.Opens(), std::vector<std::string>{kSelected});
+}
+
+TEST(MusicRequests, ASongThatCannotBeOpenedIsTriedAgainOnlyOnAPictureThatStays) {
+  FixedTicks ticks(1000);
+  FakeMediaDriver fake;
+  fake.files[kDisco] = 2000;  // the selected song is missing
+  ViewerState s;
+  MusicPlayer player;
+  // Ten seconds of pictures passing every half second: one try, at start-up.
+  for (int poll = 0; poll < 200; ++poll) {
+    if (poll % 10 == 9) s.m_picture = s.m_picture + 1;
+    player.MusicStep(s);
+    ticks.Advance(50);
+  }
+  EXPECT_EQ(fake.Opens(), std::vector<std::string>{kSelected});
+  // A picture that stays three seconds tries once more.
+  for (int poll = 0; poll < 100; ++poll) {
+    player.MusicStep(s);
+    ticks.Advance(50);
+  }
+  EXPECT_EQ(fake.Opens(), (std::vector<std::string>{kSelected, kSelected}));
+  // The song that is there plays at once for a picture that calls for it.
+  s.m_picture = s.m_picture + 1;
+  s.m_key_count = 4;
+  player.MusicStep(s);
+  player.MusicStep(s);
+  EXPECT_EQ(fake.Opens(), (std::vector<std::string>{kSelected, kSelected, kDisco}));
   EXPECT_NE(player.m_music_device, 0);
 }
 
