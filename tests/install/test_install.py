@@ -139,6 +139,47 @@ class ManPage(unittest.TestCase):
         self.assertEqual(sorted(re.findall(r"^\.TP\n\.B (\w+)$", items, re.M)), sorted(labels))
 
 
+def control_relations(control, field):
+    """The package names of `field` in the Debian control file `control`, each relation a set of
+    alternatives without version constraints."""
+    text = re.search(rf"^{field}:(.*(?:\n[ \t].*)*)", control, re.M).group(1)
+    return [{re.sub(r"\s*\(.*\)", "", name).strip() for name in relation.split("|")}
+            for relation in text.split(",") if relation.strip()]
+
+
+def install_deps_packages(script):
+    """The packages scripts/install-deps installs: the words of its packages=( ... ) list."""
+    return re.search(r"^packages=\((.*?)^\)", script, re.M | re.S).group(1).split()
+
+
+class DebianPackage(unittest.TestCase):
+    """debian/control builds with the libraries the sources build with, and the package depends
+    on the font and the SoundFont the viewer looks up at run time."""
+
+    # Libraries only the tests, the benchmarks and the sanitizer builds link.
+    NOT_IN_THE_PACKAGE = {"libgtest-dev", "libgmock-dev", "libbenchmark-dev", "libclang-rt-dev"}
+
+    @classmethod
+    def setUpClass(cls):
+        with open(os.path.join(ARGS.source, "debian", "control"), encoding="utf-8") as f:
+            cls.control = f.read()
+        with open(os.path.join(ARGS.source, "scripts", "install-deps"), encoding="utf-8") as f:
+            cls.deps = install_deps_packages(f.read())
+
+    def test_build_depends_has_every_library_of_the_build(self):
+        build_depends = set().union(*control_relations(self.control, "Build-Depends"))
+        libraries = {p for p in self.deps if p.startswith("lib") and p.endswith("-dev")}
+        self.assertGreater(len(libraries), len(self.NOT_IN_THE_PACKAGE))
+        self.assertEqual(sorted(libraries - self.NOT_IN_THE_PACKAGE - build_depends), [])
+
+    def test_depends_has_the_font_and_the_soundfont(self):
+        depends = control_relations(self.control, "Depends")
+        for package in ("fonts-liberation2", "timgm6mb-soundfont"):
+            with self.subTest(package=package):
+                self.assertIn(package, self.deps)
+                self.assertTrue(any(package in relation for relation in depends))
+
+
 class Launcher(unittest.TestCase):
     """quenmira-pictures runs the quenmira beside it in the Pictures folder, else in HOME."""
 
@@ -172,8 +213,10 @@ class Launcher(unittest.TestCase):
         with open(os.path.join(self.home, ".config", "user-dirs.dirs"), "w", encoding="utf-8") as f:
             f.write(f'XDG_PICTURES_DIR="{pictures}"\n')
 
-    def start(self, path=None):
-        env = {"HOME": self.home, "PATH": path or self.path}
+    def start(self, path=None, env=None):
+        """The folder the stand-in viewer was started in; `env` replaces HOME and PATH."""
+        env = env if env is not None else {"HOME": self.home}
+        env.setdefault("PATH", path or self.path)
         result = run([os.path.join(self.bin, "quenmira-pictures")], env=env, cwd=self.bin)
         self.assertEqual(result.returncode, 3, result.stderr)
         with open(self.record, encoding="utf-8") as f:
@@ -186,6 +229,23 @@ class Launcher(unittest.TestCase):
         os.makedirs(pictures)
         self.user_dirs("$HOME/Meine Bilder")
         self.assertEqual(self.start(), pictures)
+
+    def test_pictures_folder_of_xdg_config_home(self):
+        config = os.path.join(self.tmp.name, "config")
+        os.makedirs(config)
+        pictures = os.path.join(self.tmp.name, "Fotos")
+        os.makedirs(pictures)
+        with open(os.path.join(config, "user-dirs.dirs"), "w", encoding="utf-8") as f:
+            f.write(f'XDG_PICTURES_DIR="{pictures}"\n')
+        self.user_dirs("$HOME/Ignored")  # the home folder's configuration is not read
+        os.makedirs(os.path.join(self.home, "Ignored"))
+        self.assertEqual(self.start(env={"HOME": self.home, "XDG_CONFIG_HOME": config}),
+                         os.path.realpath(pictures))
+
+    def test_started_folder_without_home_or_pictures_folder(self):
+        config = os.path.join(self.tmp.name, "empty-config")
+        os.makedirs(config)
+        self.assertEqual(self.start(env={"XDG_CONFIG_HOME": config}), self.bin)
 
     def test_home_when_no_pictures_folder_is_configured(self):
         self.assertEqual(self.start(), self.home)
