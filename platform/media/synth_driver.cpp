@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/media/midi_file.h"
+#include "platform/media/sdl_thread_data.h"
 #include "platform/media/song_cursor.h"
 
 namespace {
@@ -174,6 +175,7 @@ bool SynthMediaDriver::StartSynth() {
 
 bool SynthMediaDriver::StartAudio() {
   if (m_audio != 0) return true;
+  FreeSdlThreadDataAtThreadEnd();
   if (!m_sdl_audio) {
     std::lock_guard<std::mutex> hold(g_sdl_audio_lock);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
