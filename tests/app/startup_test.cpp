@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <thread>
+#include <vector>
 
+#include "app/orvale_app.h"
 #include "app/orvale_dlg.h"
 #include "app/thread_steps.h"
 #include "platform/window/window_system.h"
@@ -44,6 +47,22 @@ TEST(StartUp, FirstRunMakesTheAlbumTreeAndEndsWithEscape) {
   EXPECT_TRUE(session.Backend().Shown());
   EXPECT_EQ(dlg.m_screen_w, 1280);
   EXPECT_EQ(dlg.m_screen_cy, 800);
+}
+
+TEST(StartUp, WithoutADisplayTheAlbumIsLeftAsItWasAndTheProgramFails) {
+  HeadlessSession session;
+  fs::create_directories("album/0");
+  std::ofstream("album/0/holiday.jpg") << "a photograph the import would convert";
+  WriteTinyBitmap("album/0/7.bmp");  // the numbering would rename it
+  session.Backend().RemoveDisplay();
+  COrvaleApp app;
+  app.InitInstance();
+  EXPECT_EQ(app.m_dialog_result, -1);
+  EXPECT_FALSE(session.Backend().Shown());
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator("album")) left.push_back(entry.path().generic_string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"album/0", "album/0/7.bmp", "album/0/holiday.jpg"}));
 }
 
 TEST(StartUp, TablesFollowTheCensusWithTheirDefaults) {

@@ -16,6 +16,12 @@ import unittest
 SCREEN_W, SCREEN_H = 1280, 800
 BINARY = None  # set by main() from --binary
 
+# What X clients print when the X server refused their connection. Xvfb refuses one now and
+# then while other clients connect and disconnect, so such a look-up is made again.
+DISPLAY_REFUSED = ("Can't open display", "unable to open display", "unable to open X server")
+DISPLAY_TRIES = 5
+DISPLAY_RETRY_S = 0.2
+
 
 def main():
     """Runs the unittest cases of the calling module with the program path taken from --binary."""
@@ -27,13 +33,27 @@ def main():
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
-class Xvfb:
-    """A virtual X server on a display number it chooses itself."""
+def run_on_display(command, env, check=False, text=True):
+    """Runs an X client to its end; a connection the X server refused is tried again a few times."""
+    for attempt in range(DISPLAY_TRIES):
+        result = subprocess.run(command, env=env, capture_output=True, text=text)
+        errors = result.stderr if text else result.stderr.decode(errors="replace")
+        if attempt + 1 == DISPLAY_TRIES or not any(refused in errors for refused in DISPLAY_REFUSED):
+            break
+        time.sleep(DISPLAY_RETRY_S)
+    if check:
+        result.check_returncode()
+    return result
 
-    def __init__(self, width=SCREEN_W, height=SCREEN_H):
+
+class Xvfb:
+    """A virtual X server on the display `name` (":N"), or on a number it chooses itself."""
+
+    def __init__(self, width=SCREEN_W, height=SCREEN_H, name=None):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            ["Xvfb", *([name] if name else []), "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -56,8 +76,12 @@ class Session:
     """One run of the program: its X server, its working folder and its process."""
 
     def __init__(self, width=SCREEN_W, height=SCREEN_H, prepare=None, env=None, folder=None, past_brand=True,
-                 wrapper=None):
+                 wrapper=None, xvfb=None, window_timeout=60):
         self.width, self.height = width, height
+        # An X server of the caller's (left running afterwards, for runs that share one), or None
+        # for one of this run's own.
+        self.given_xvfb = xvfb
+        self.window_timeout = window_timeout
         self.wrapper = wrapper or []  # a command the program is started under (e.g. setpriv)
         self.prepare = prepare  # called with the working folder before the program starts
         self.extra_env = env or {}
@@ -73,7 +97,7 @@ class Session:
 
     def __enter__(self):
         try:
-            self.xvfb = Xvfb(self.width, self.height)
+            self.xvfb = self.given_xvfb or Xvfb(self.width, self.height)
             self.folder = self.given_folder or tempfile.mkdtemp(prefix="quenmira-e2e-")
             if self.prepare:
                 self.prepare(self.folder)
@@ -83,7 +107,7 @@ class Session:
             self.log = open(os.path.join(self.folder, "..", os.path.basename(self.folder) + ".log"), "w+")
             self.process = subprocess.Popen(self.wrapper + [BINARY], cwd=self.folder, env=self.env,
                                             stdout=self.log, stderr=subprocess.STDOUT)
-            self.window = self.wait_for_window()
+            self.window = self.wait_for_window(self.window_timeout)
             if self.past_brand:
                 self.wait_past_brand_screen()
             return self
@@ -98,7 +122,7 @@ class Session:
         if exc and exc[0] is not None:
             # A failed check: what the program printed (sanitizer reports included) explains it.
             sys.stderr.write("--- program output ---\n" + self.output() + "\n--- end of output ---\n")
-        if self.xvfb:
+        if self.xvfb and not self.given_xvfb:
             self.xvfb.stop()
         if self.folder:
             if not self.given_folder:
@@ -112,20 +136,18 @@ class Session:
 
     # -- X helpers -------------------------------------------------------------------------
     def xdotool(self, *args):
-        return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
-                              capture_output=True, text=True).stdout
+        return run_on_display(["xdotool", *map(str, args)], self.env, check=True).stdout
 
     def wait_for_window(self, timeout=60):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.process.poll() is not None:
                 raise AssertionError("the program ended before its window appeared: " + self.output())
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quenmira$"],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
+            found = mapped_windows(self.env)
             if found:
                 return found[0]
             time.sleep(0.1)
-        windows = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True)
+        windows = run_on_display(["xwininfo", "-root", "-tree"], self.env)
         raise AssertionError("no window within %d s: %s\nwindows on the display:\n%s"
                              % (timeout, self.output(), windows.stdout + windows.stderr))
 
@@ -170,8 +192,8 @@ class Session:
 
     def screenshot(self):
         """The whole screen as (width, height, bytes of RGB)."""
-        data = subprocess.run(["import", "-display", self.xvfb.display, "-window", "root", "-depth", "8", "ppm:-"],
-                              check=True, capture_output=True).stdout
+        data = run_on_display(["import", "-display", self.xvfb.display, "-window", "root", "-depth", "8", "ppm:-"],
+                              self.env, check=True, text=False).stdout
         return parse_ppm(data)
 
     def wait_for_exit(self, timeout):
@@ -190,6 +212,11 @@ class Session:
 
     def path(self, *parts):
         return os.path.join(self.folder, *parts)
+
+
+def mapped_windows(env):
+    """The program's windows that are mapped on the display of `env`."""
+    return run_on_display(["xdotool", "search", "--onlyvisible", "--name", "^Quenmira$"], env).stdout.split()
 
 
 def parse_ppm(data):
@@ -237,7 +264,12 @@ def send_delete_window(display_name, window):
     x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(display_name.encode())
+    display = None
+    for attempt in range(DISPLAY_TRIES):
+        display = x11.XOpenDisplay(display_name.encode())
+        if display:
+            break
+        time.sleep(DISPLAY_RETRY_S)
     if not display:
         raise RuntimeError("cannot open " + display_name)
     event = _XEvent()

@@ -14,7 +14,7 @@ class HeadlessBackend final : public WindowBackend {
  public:
   HeadlessBackend(int width, int height) : m_size{width, height} {}
 
-  bool Open() override { return true; }
+  bool Open() override { return !m_no_display; }
   SIZE ScreenSize() const override { return m_size; }
   void ShowFullScreen() override { m_shown = true; }
   void Close() override {}
@@ -24,6 +24,9 @@ class HeadlessBackend final : public WindowBackend {
   void WarpPointer(int x, int y) override;
   void SetIcon(const DecodedPicture&) override { m_has_icon = true; }
   void Wake() override;
+
+  // Open fails from now on, as on a machine where no display can be reached.
+  void RemoveDisplay() { m_no_display = true; }
 
   // Input, from any thread; it reaches the dialog as the display system's input would.
   void PushKey(UINT virtual_key, bool down, bool repeat = false);
@@ -50,6 +53,7 @@ class HeadlessBackend final : public WindowBackend {
   void Push(const Input& input);
 
   SIZE m_size;
+  bool m_no_display = false;
   std::atomic<bool> m_shown{false};
   std::atomic<bool> m_cursor_visible{true};
   std::atomic<int> m_presents{0};

@@ -9,6 +9,7 @@
 #include "platform/gdi/decoded_picture.h"
 
 #include "platform/window/client_surface.h"
+#include "platform/window/sdl/sdl_display.h"
 #include "platform/window/sdl/sdl_keys.h"
 #include "platform/window/window_system.h"
 
@@ -23,10 +24,7 @@ class SdlBackend final : public WindowBackend {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // SIGINT and SIGTERM are the program's own (stop_signals.h), not turned into SDL_QUIT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-      std::fprintf(stderr, "quenmira: no display: %s\n", SDL_GetError());
-      return false;
-    }
+    if (!ConnectSdlDisplay()) return false;
     m_initialised = true;
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
@@ -75,7 +73,7 @@ class SdlBackend final : public WindowBackend {
     m_renderer = nullptr;
     m_window = nullptr;
     m_shown = false;
-    if (m_initialised) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (m_initialised) DisconnectSdlDisplay();
     m_initialised = false;
   }
 
