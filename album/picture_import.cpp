@@ -27,8 +27,13 @@ struct FolderWork {
   std::vector<std::string> jpegs;  // JPEG-named files, in listing order
 };
 
-void Report(const char* what, const std::string& path) {
-  std::fprintf(stderr, "quenmira: %s %s\n", what, QuotedName(path).c_str());
+// One line on standard error; `why`, when given, follows in parentheses.
+void Report(const char* what, const std::string& path, const std::string& why = {}) {
+  if (why.empty()) {
+    std::fprintf(stderr, "quenmira: %s %s\n", what, QuotedName(path).c_str());
+  } else {
+    std::fprintf(stderr, "quenmira: %s %s (%s)\n", what, QuotedName(path).c_str(), why.c_str());
+  }
 }
 
 // Lists the visited folders and their JPEG-named files; nothing when the root cannot be listed.
@@ -91,7 +96,7 @@ bool Place(const Pending& pending) {
 class DecodeAhead {
  public:
   void Start(std::string path) {
-    m_result.reset();
+    m_result = DecodeResult{};
     try {
       m_thread = std::make_unique<CWinThread>([this, path = std::move(path)] {
         m_result = DecodePictureFile(path);
@@ -102,15 +107,15 @@ class DecodeAhead {
       m_result = DecodePictureFile(path);  // no thread to be had: decode here
     }
   }
-  std::optional<DecodedPicture> Join() {
+  DecodeResult Join() {
     if (m_thread) m_thread->Join();
     m_thread.reset();
-    return std::exchange(m_result, std::nullopt);
+    return std::exchange(m_result, DecodeResult{});
   }
 
  private:
   std::unique_ptr<CWinThread> m_thread;
-  std::optional<DecodedPicture> m_result;
+  DecodeResult m_result;
 };
 
 }  // namespace
@@ -179,14 +184,15 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   Pending pending;
   if (!jobs.empty()) decoder.Start(jobs[0].Path());
   for (std::size_t j = 0; j < jobs.size(); ++j) {
-    std::optional<DecodedPicture> picture = decoder.Join();
+    DecodeResult decoded = decoder.Join();
     if (j + 1 < jobs.size()) decoder.Start(jobs[j + 1].Path());
     finish(pending);
     const Job& job = jobs[j];
-    HBITMAP bitmap = picture ? CreateBitmapFromPicture(std::move(*picture)) : nullptr;
+    HBITMAP bitmap = decoded.picture ? CreateBitmapFromPicture(std::move(*decoded.picture)) : nullptr;
     if (!bitmap) {
       (void)WriteBitmapFile(nullptr, job.folder + ImportTargetName(job.name));  // shows "wrong param"
-      Report("cannot decode; the file stays:", job.Path());
+      Report("cannot decode; the file stays:", job.Path(),
+             decoded.picture ? "not enough memory for its bitmap" : decoded.failure);
       ++result.failed;
       continue;
     }

@@ -5,7 +5,8 @@
 // and written as its base name + ".bmp". When another file already has that name, the bitmap gets
 // the first free name base~1.bmp, base~2.bmp, ... and both are kept. The JPEG file is deleted
 // only once its bitmap is whole, except when the bitmap's name is its own (photo.jpg.bmp): then
-// the bitmap replaces it. A file that cannot be decoded stays; "wrong param" is shown for it.
+// the bitmap replaces it. A file that cannot be decoded whole (a decoder's warning of damaged data
+// counts as failure) stays; "wrong param" is shown for it and a line on standard error says why.
 //
 // Threads: the pass runs on the caller's thread; while it writes one picture, a helper thread of
 // its own decodes the next one. The helper touches nothing but that file and its result, and is

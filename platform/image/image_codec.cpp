@@ -143,25 +143,28 @@ std::optional<DecodedPicture> PictureFromSurface(SDL_Surface* loaded, int orient
 
 }  // namespace
 
-std::optional<DecodedPicture> DecodePictureFile(const std::string& path) {
+DecodeResult DecodePictureFile(const std::string& path) {
   const std::optional<std::vector<std::uint8_t>> file = ReadFile(path);
-  if (!file || file->empty()) return std::nullopt;
+  if (!file) return DecodeResult::Failed("cannot read the file");
+  if (file->empty()) return DecodeResult::Failed("empty file");
   const std::span<const std::uint8_t> bytes(*file);
-  if (!JpegLooksComplete(bytes)) return std::nullopt;
   // Only formats whose header gives the size (JPEG, PNG, GIF, TIFF, BMP) are decoded, so that the
   // size is checked before a decoder allocates for it. SDL2_image's other readers (XCF, SVG, PCX, ...)
   // allocate whatever their header asks for first, and some leak on a malformed file.
   const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes);
-  if (!declared || !SizeAllowed(declared->width, declared->height)) return std::nullopt;
-  const int orientation = JpegExifOrientation(bytes);
-  if (std::optional<DecodedPicture> jpeg = DecodeJpeg(bytes, orientation, SizeAllowed)) return jpeg;
-  // PNG, GIF, TIFF, BMP, and JPEGs the direct decoder refuses (CMYK ones, say), go through SDL2_image.
+  if (!declared) return DecodeResult::Failed("not a picture format that is read");
+  if (!SizeAllowed(declared->width, declared->height)) return DecodeResult::Failed("too large");
+  if (FormatOf(bytes) == PictureFormat::kJpeg) return DecodeJpeg(bytes, JpegExifOrientation(bytes), SizeAllowed);
+  // PNG, GIF, TIFF and BMP go through SDL2_image.
   FreeSdlThreadDataAtThreadEnd();
   SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
-  if (!source) return std::nullopt;
+  if (!source) return DecodeResult::Failed("not enough memory");
   SurfacePtr loaded(IMG_Load_RW(source, 1));
-  if (!loaded || !SizeAllowed(loaded->w, loaded->h)) return std::nullopt;
-  return PictureFromSurface(loaded.get(), orientation);
+  if (!loaded) return DecodeResult::Failed("not decodable");
+  if (!SizeAllowed(loaded->w, loaded->h)) return DecodeResult::Failed("too large");
+  std::optional<DecodedPicture> picture = PictureFromSurface(loaded.get(), 1);
+  if (!picture) return DecodeResult::Failed("not enough memory");
+  return DecodeResult::Decoded(std::move(*picture));
 }
 
 bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int quality) {

@@ -90,8 +90,23 @@ int TiffOrientation(Bytes tiff) {
 
 }  // namespace
 
+PictureFormat FormatOf(Bytes file) {
+  if (StartsWith(file, kJpegMagic)) return PictureFormat::kJpeg;
+  if (StartsWith(file, kPngMagic)) return PictureFormat::kPng;
+  if (file.size() >= 6 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
+    return PictureFormat::kGif;
+  }
+  if (file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
+                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42))) {
+    return PictureFormat::kTiff;
+  }
+  if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return PictureFormat::kBmp;
+  return PictureFormat::kOther;
+}
+
 std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
-  if (StartsWith(file, kJpegMagic)) {
+  const PictureFormat format = FormatOf(file);
+  if (format == PictureFormat::kJpeg) {
     std::optional<DeclaredSize> size;
     ForEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
       if (!IsFrameMarker(marker)) return true;
@@ -100,21 +115,21 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
     });
     return size;
   }
-  if (StartsWith(file, kPngMagic)) {
+  if (format == PictureFormat::kPng) {
     if (file.size() < 24) return std::nullopt;
     return DeclaredSize{Be32(file, 16), Be32(file, 20)};
   }
-  if (file.size() >= 10 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
+  if (format == PictureFormat::kGif) {
+    if (file.size() < 10) return std::nullopt;
     return DeclaredSize{Le16(file, 6), Le16(file, 8)};
   }
-  if (file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
-                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42))) {
+  if (format == PictureFormat::kTiff) {
     const std::optional<TiffValue> width = TiffTag(file, 256);
     const std::optional<TiffValue> height = TiffTag(file, 257);
     if (!width || !height) return std::nullopt;
     return DeclaredSize{width->value, height->value};
   }
-  if (file.size() >= 26 && file[0] == 'B' && file[1] == 'M') {
+  if (format == PictureFormat::kBmp && file.size() >= 26) {
     const std::uint32_t header = Le32(file, 14);
     if (header == 12) return DeclaredSize{Le16(file, 18), Le16(file, 20)};  // the oldest header: 16-bit sizes
     const auto width = static_cast<std::int32_t>(Le32(file, 18));
@@ -122,18 +137,6 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
     return DeclaredSize{std::int64_t{width}, height < 0 ? -std::int64_t{height} : std::int64_t{height}};
   }
   return std::nullopt;
-}
-
-bool JpegLooksComplete(Bytes file) {
-  if (!StartsWith(file, kJpegMagic)) return true;
-  const std::size_t scan = ForEachJpegSegment(file, [](std::uint8_t, Bytes) { return true; });
-  if (scan == 0) return false;
-  // Coded data never holds FF D9 (an FF data byte is followed by 00), so any FF D9 after the
-  // first scan is the end of the image; searched from the end, where it usually is.
-  for (std::size_t at = file.size(); at >= scan + 2; --at) {
-    if (file[at - 2] == 0xFF && file[at - 1] == 0xD9) return true;
-  }
-  return false;
 }
 
 int JpegExifOrientation(Bytes file) {

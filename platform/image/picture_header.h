@@ -11,13 +11,13 @@ struct DeclaredSize {
   std::int64_t height = 0;
 };
 
+// The format the file's first bytes (its magic number) name.
+enum class PictureFormat { kJpeg, kPng, kGif, kTiff, kBmp, kOther };
+PictureFormat FormatOf(std::span<const std::uint8_t> file);
+
 // The size the header declares, or nothing for another format or a header cut short. The values
 // are as stored (a bitmap's negative height is made positive); they are not checked for sense.
 std::optional<DeclaredSize> DeclaredPictureSize(std::span<const std::uint8_t> file);
-
-// False for a JPEG file cut short: no end-of-image marker follows its first scan. (The decoder
-// would fill the missing rows with grey and report success.) True for any other format.
-bool JpegLooksComplete(std::span<const std::uint8_t> file);
 
 // The EXIF orientation (1 to 8) of a JPEG file: the value of tag 0x0112 in the first directory of
 // the first APP1 "Exif" segment before the scan. 1 (as stored) when there is none or it is invalid.

@@ -148,6 +148,50 @@ class JpegImport(unittest.TestCase):
             self.assertEqual(run.wait_for_exit(3), 0, run.output())
 
 
+def damage_scan(data):
+    """The JPEG bytes with 32 bytes in the middle of the scan data set to 0, every marker intact."""
+    data = bytearray(data)
+    middle = data.index(b"\xff\xda") + (len(data) - data.index(b"\xff\xda")) // 2
+    for i in range(middle, middle + 32):
+        if data[i] != 0xFF and data[i - 1] != 0xFF:
+            data[i] = 0
+    return bytes(data)
+
+
+class DamagedJpeg(unittest.TestCase):
+    def test_a_jpeg_with_damaged_scan_data_stays_and_gets_no_bitmap(self):
+        made = {}
+
+        def prepare(folder):
+            album = os.path.join(folder, "album")
+            os.makedirs(os.path.join(album, "0"))
+            write_bmp(os.path.join(album, "0", "0.bmp"), 200, 200, solid(RED))
+            path = os.path.join(album, "0", "photo.jpg")
+            subprocess.run(["convert", "-size", "320x240", "gradient:orange-navy", "-quality", "90", "jpg:" + path],
+                           check=True)
+            with open(path, "rb") as f:
+                made["bytes"] = damage_scan(f.read())
+            with open(path, "wb") as f:
+                f.write(made["bytes"])
+            # The damage is of the kind meant: djpeg decodes it to the end but warns (status 2).
+            djpeg = subprocess.run(["djpeg", "-bmp", "-outfile", os.devnull, path], capture_output=True, text=True)
+            self.assertEqual(djpeg.returncode, 2, djpeg.stderr)
+            self.assertIn("Corrupt JPEG data", djpeg.stderr)
+
+        with harness.Session(prepare=prepare) as run:
+            self.assertTrue(wait_until(lambda: close_to(centre(run), RED), 15), "folder 0 never showed")
+            folder = run.path("album", "0")
+            self.assertEqual(sorted(os.listdir(folder)), ["0.bmp", "photo.jpg"])
+            with open(os.path.join(folder, "photo.jpg"), "rb") as f:
+                self.assertEqual(f.read(), made["bytes"])
+            lines = [line for line in run.output().splitlines() if "photo.jpg" in line]
+            self.assertEqual(len(lines), 1, run.output())
+            self.assertIn("cannot decode; the file stays", lines[0])
+            self.assertIn("(damaged data: Corrupt JPEG data", lines[0])
+            run.key("Escape")
+            self.assertEqual(run.wait_for_exit(3), 0, run.output())
+
+
 # Four folders of three 400 x 400 pictures, each picture its own colour.
 COLOURS = [[(200, 40 + 50 * f, 40), (40, 200, 40 + 50 * f), (40 + 50 * f, 40, 200)] for f in range(4)]
 

@@ -55,7 +55,7 @@ TEST_F(SdlImageFallbackTest, AThreadThatDecodedABadFileThroughSdlFreesSdlsThread
     // A value of the test's own beside SDL's error message: freed with it, counted.
     static int marker = 0;
     SDL_TLSSet(id, &marker, CountFreed);
-    decoded = DecodePictureFile(path).has_value();
+    decoded = DecodePictureFile(path).picture.has_value();
   });
   thread.join();
   EXPECT_FALSE(decoded);
@@ -67,13 +67,13 @@ TEST_F(SdlImageFallbackTest, AFormatWhoseHeaderGivesNoSizeIsNotDecoded) {
   const std::string svg =
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"3\">"
       "<rect width=\"4\" height=\"3\" fill=\"red\"/></svg>";
-  EXPECT_FALSE(DecodePictureFile(Write("drawing.jpg", svg)).has_value());
-  EXPECT_FALSE(DecodePictureFile(Write("drawing.svg", svg)).has_value());
+  EXPECT_FALSE(DecodePictureFile(Write("drawing.jpg", svg)).picture.has_value());
+  EXPECT_FALSE(DecodePictureFile(Write("drawing.svg", svg)).picture.has_value());
   // A GIMP file whose header makes SDL2_image ask for petabytes before it reads anything else.
   const unsigned char xcf[] = {0x67, 0x69, 0x6D, 0x70, 0x20, 0x78, 0x63, 0x66, 0x20, 0xFF,
                                0x0D, 0x1A, 0x52, 0x00, 0x0D, 0x3C, 0x76, 0x67, 0x52};
   EXPECT_FALSE(
-      DecodePictureFile(Write("layers.jpg", std::string(reinterpret_cast<const char*>(xcf), sizeof xcf))).has_value());
+      DecodePictureFile(Write("layers.jpg", std::string(reinterpret_cast<const char*>(xcf), sizeof xcf))).picture.has_value());
 }
 
 TEST_F(SdlImageFallbackTest, APngIsStillDecodedThroughSdlImage) {
@@ -84,7 +84,7 @@ TEST_F(SdlImageFallbackTest, APngIsStillDecodedThroughSdlImage) {
       0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0x00, 0x04, 0xFF, 0x01, 0x07, 0x00, 0x01, 0xFF,
       0xE2, 0x23, 0x9E, 0x59, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
   const std::optional<DecodedPicture> picture =
-      DecodePictureFile(Write("pixels.jpg", std::string(reinterpret_cast<const char*>(png), sizeof png)));
+      DecodePictureFile(Write("pixels.jpg", std::string(reinterpret_cast<const char*>(png), sizeof png))).picture;
   ASSERT_TRUE(picture.has_value());
   EXPECT_EQ(picture->width, 2);
   EXPECT_EQ(picture->height, 1);
