@@ -19,12 +19,12 @@
 
 namespace {
 
-// Highest k tried for a free name before the picture is left as a JPEG.
+// Highest k tried for a free name before the picture is left as it is.
 constexpr int kMaxCandidates = 10000;
 
 struct FolderWork {
   std::string folder;               // ends with '/'
-  std::vector<std::string> jpegs;  // JPEG-named files, in listing order
+  std::vector<std::string> pictures;  // files with names to import, in listing order
 };
 
 // One line on standard error; `why`, when given, follows in parentheses.
@@ -36,7 +36,7 @@ void Report(const char* what, const std::string& path, const std::string& why = 
   }
 }
 
-// Lists the visited folders and their JPEG-named files; nothing when the root cannot be listed.
+// Lists the visited folders and their files to import; nothing when the root cannot be listed.
 std::optional<std::vector<FolderWork>> ListWork(const std::string& album_dir) {
   CFileFind root;
   if (!root.FindFile(album_dir + "*.*")) return std::nullopt;
@@ -54,14 +54,14 @@ std::optional<std::vector<FolderWork>> ListWork(const std::string& album_dir) {
       more = find.FindNextFile();
       if (find.IsDots() || find.IsDirectory()) continue;
       std::string name = find.GetFileName();
-      if (IsJpegNamedFile(name)) folder.jpegs.push_back(std::move(name));
+      if (IsImportNamedFile(name)) folder.pictures.push_back(std::move(name));
     }
-    if (!folder.jpegs.empty()) work.push_back(std::move(folder));
+    if (!folder.pictures.empty()) work.push_back(std::move(folder));
   }
   return work;
 }
 
-// One JPEG-named file of the pass.
+// One picture file of the pass.
 struct Job {
   std::string folder;  // ends with '/'
   std::string name;
@@ -74,11 +74,11 @@ struct Pending {
   const Job* job = nullptr;
 };
 
-// Gives the pending bitmap its name and deletes its JPEG; true when the bitmap is in place.
+// Gives the pending bitmap its name and deletes its picture file; true when the bitmap is in place.
 bool Place(const Pending& pending) {
   const Job& job = *pending.job;
   const std::string target = ImportTargetName(job.name);
-  // A JPEG whose target is its own name (photo.jpg.bmp) is replaced by its bitmap.
+  // A file whose target is its own name (photo.jpg.bmp) is replaced by its bitmap.
   if (target == job.name) return pending.staged->PlaceReplacing(job.Path());
   for (int k = 0; k <= kMaxCandidates; ++k) {
     switch (pending.staged->PlaceIfFree(job.folder + ImportCandidateName(target, k))) {
@@ -119,8 +119,6 @@ class DecodeAhead {
 };
 
 }  // namespace
-
-bool IsJpegNamedFile(std::string_view name) { return ContainsAnyOf(name, {".jpg", ".jpeg", ".JPG", ".JPEG"}); }
 
 std::string ImportTargetName(std::string_view name) { return BaseName(name) + ".bmp"; }
 
@@ -163,7 +161,7 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   result.root_listed = true;
   std::vector<Job> jobs;
   for (const FolderWork& folder : *work) {
-    for (const std::string& name : folder.jpegs) jobs.push_back({folder.folder, name});
+    for (const std::string& name : folder.pictures) jobs.push_back({folder.folder, name});
   }
   result.found = static_cast<int>(jobs.size());
 

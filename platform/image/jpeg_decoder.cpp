@@ -62,7 +62,7 @@ Pixel CmykToRgb(Pixel word, bool inverted) {
 struct DecodeTarget {
   DecodedPicture* picture;
   std::vector<Pixel>* row;  // one stored row, for orientations that do not keep rows in place
-  const std::function<bool(std::int64_t, std::int64_t)>* size_allowed;
+  const SizeCheck* size_allowed;
   bool* size_refused;
 };
 
@@ -113,8 +113,7 @@ bool DecodeScanlines(jpeg_decompress_struct* decoder, JpegErrors* errors, std::s
 
 }  // namespace
 
-DecodeResult DecodeJpeg(std::span<const std::uint8_t> file, int orientation,
-                        const std::function<bool(std::int64_t, std::int64_t)>& size_allowed) {
+DecodeResult DecodeJpeg(std::span<const std::uint8_t> file, int orientation, const SizeCheck& size_allowed) {
   if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) {
     return DecodeResult::Failed("not a JPEG file");
   }
@@ -136,8 +135,8 @@ DecodeResult DecodeJpeg(std::span<const std::uint8_t> file, int orientation,
   }
   jpeg_destroy_decompress(&decoder);  // does nothing when creating it failed
   if (decoded) return DecodeResult::Decoded(std::move(picture));
-  if (out_of_memory) return DecodeResult::Failed("not enough memory");
-  if (size_refused) return DecodeResult::Failed("too large");
+  if (out_of_memory) return DecodeResult::Failed(kOutOfMemoryFailure);
+  if (size_refused) return DecodeResult::Failed(kTooLargeFailure);
   if (errors.damaged) return DecodeResult::Failed(std::string("damaged data: ") + errors.message);
   if (errors.message[0] == '\0') return DecodeResult::Failed("no picture in the file");
   return DecodeResult::Failed(std::string("not decodable: ") + errors.message);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 #include "platform/image/decode_result.h"
@@ -14,5 +13,4 @@
 // memory runs out, when libjpeg gives up, and when it warns of damaged or missing data (extraneous
 // bytes, a bad Huffman code, a file cut short): it would fill what it could not read with grey and
 // carry on, and such a picture is not the photo.
-DecodeResult DecodeJpeg(std::span<const std::uint8_t> file, int orientation,
-                        const std::function<bool(std::int64_t, std::int64_t)>& size_allowed);
+DecodeResult DecodeJpeg(std::span<const std::uint8_t> file, int orientation, const SizeCheck& size_allowed);

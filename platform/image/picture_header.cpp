@@ -44,6 +44,21 @@ std::size_t ForEachJpegSegment(Bytes file, Visit visit) {
   return 0;
 }
 
+// Calls `visit(type, data)` for each chunk of a PNG file before its first pixel data (IDAT);
+// stops when `visit` returns false or the data ends or is malformed.
+template <typename Visit>
+void ForEachPngChunk(Bytes file, Visit visit) {
+  if (!StartsWith(file, kPngMagic)) return;
+  std::size_t at = kPngMagic.size();
+  while (file.size() - at >= 12) {
+    const std::size_t length = Be32(file, at);
+    const Bytes type = file.subspan(at + 4, 4);
+    if (std::memcmp(type.data(), "IDAT", 4) == 0 || length > file.size() - at - 12) return;
+    if (!visit(type, file.subspan(at + 8, length))) return;
+    at += 12 + length;
+  }
+}
+
 bool IsFrameMarker(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
@@ -101,6 +116,14 @@ PictureFormat FormatOf(Bytes file) {
     return PictureFormat::kTiff;
   }
   if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return PictureFormat::kBmp;
+  if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 && std::memcmp(file.data() + 8, "WEBP", 4) == 0) {
+    return PictureFormat::kWebp;
+  }
+  if (file.size() >= 12 && std::memcmp(file.data() + 4, "ftyp", 4) == 0) {
+    for (const char* brand : {"heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif", "avis"}) {
+      if (std::memcmp(file.data() + 8, brand, 4) == 0) return PictureFormat::kHeif;
+    }
+  }
   return PictureFormat::kOther;
 }
 
@@ -137,6 +160,31 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
     return DeclaredSize{std::int64_t{width}, height < 0 ? -std::int64_t{height} : std::int64_t{height}};
   }
   return std::nullopt;
+}
+
+int ExifOrientation(Bytes exif) {
+  constexpr std::array<std::uint8_t, 6> kExif{'E', 'x', 'i', 'f', 0, 0};
+  return TiffOrientation(StartsWith(exif, kExif) ? exif.subspan(kExif.size()) : exif);
+}
+
+int PngExifOrientation(Bytes file) {
+  int orientation = 1;
+  ForEachPngChunk(file, [&](Bytes type, Bytes data) {
+    if (std::memcmp(type.data(), "eXIf", 4) != 0) return true;
+    orientation = ExifOrientation(data);
+    return false;
+  });
+  return orientation;
+}
+
+std::uint32_t PngFrameCount(Bytes file) {
+  std::uint32_t frames = 1;
+  ForEachPngChunk(file, [&](Bytes type, Bytes data) {
+    if (std::memcmp(type.data(), "acTL", 4) != 0) return true;
+    if (data.size() >= 4) frames = Be32(data, 0);
+    return false;
+  });
+  return frames;
 }
 
 int JpegExifOrientation(Bytes file) {

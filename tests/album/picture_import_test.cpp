@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "album/bitmap_writer.h"
+#include "album/name_order.h"
 #include "platform/image/image_codec.h"
 #include "platform/image/picture_header.h"
 #include "platform/image/picture_orientation.h"
@@ -178,15 +179,6 @@ class PictureImportTest : public ::testing::Test {
 };
 
 // --- Names ----------------------------------------------------------------------------------
-
-TEST(ImportNames, JpegNamedFiles) {
-  for (const char* name : {"a.jpg", "a.jpeg", "a.JPG", "a.JPEG", "notes.jpg.txt", "photo.jpg.bmp", ".jpg"}) {
-    EXPECT_TRUE(IsJpegNamedFile(name)) << name;
-  }
-  for (const char* name : {"scan.Jpg", "scan.png", "a.jpe", "jpg", "a.bmp", "a_jpg"}) {
-    EXPECT_FALSE(IsJpegNamedFile(name)) << name;
-  }
-}
 
 TEST(ImportNames, TargetAndCandidateNames) {
   EXPECT_EQ(ImportTargetName("holiday.jpg"), "holiday.bmp");
@@ -378,14 +370,20 @@ TEST_F(PictureImportTest, AJpegWhoseTargetIsItsOwnNameIsReplacedByItsBitmap) {
   EXPECT_EQ(ReadBytes("album/0/photo.jpg.bmp"), first);
 }
 
-TEST_F(PictureImportTest, MixedCaseAndOtherNamesAreLeftAlone) {
+TEST_F(PictureImportTest, MixedCaseJpegAndOtherNamesAreLeftAlone) {
   WriteJpeg("album/0/scan.Jpg", Flat(8, 8, kRed));
-  WriteJpeg("album/0/scan.png", Flat(8, 8, kRed));
+  WriteJpeg("album/0/scan.png.txt", Flat(8, 8, kRed));
   const Bytes jpg = ReadBytes("album/0/scan.Jpg");
   const ImportResult result = Import();
   EXPECT_EQ(result.found, 0);
-  EXPECT_EQ(Names("album/0"), (std::set<std::string>{"scan.Jpg", "scan.png"}));
+  EXPECT_EQ(Names("album/0"), (std::set<std::string>{"scan.Jpg", "scan.png.txt"}));
   EXPECT_EQ(ReadBytes("album/0/scan.Jpg"), jpg);
+}
+
+TEST_F(PictureImportTest, JpegContentUnderAnotherPictureNameIsConverted) {
+  WriteJpeg("album/0/scan.png", Flat(8, 8, kRed));
+  EXPECT_EQ(Import().converted, 1);
+  EXPECT_EQ(Names("album/0"), (std::set<std::string>{"scan.bmp"}));
 }
 
 TEST_F(PictureImportTest, ExifOrientationComesOutUpright) {
@@ -621,6 +619,68 @@ TEST_F(PictureImportTest, WithoutAWindowNothingIsDrawnAndTheFilesAreConverted) {
   WindowImportDisplay display(nullptr, 200, 100);
   EXPECT_EQ(ImportPictures("./album/", display).converted, 1);
   EXPECT_TRUE(fs::exists("album/0/p.bmp"));
+}
+
+
+// --- Other formats ----------------------------------------------------------------------------
+
+// Runs `command` in the test's folder (ImageMagick's convert, which writes HEIC and AVIF through libheif).
+void RunTool(const std::string& command) { ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command; }
+
+TEST_F(PictureImportTest, EveryOtherFormatBecomesOneBitmapAndItsFileGoes) {
+  // 30 x 20: red left half, blue right half; each made from the same PNG.
+  RunTool("convert -size 15x20 xc:'rgb(220,30,30)' -size 15x20 xc:'rgb(40,60,230)' +append source.png");
+  const std::vector<std::pair<std::string, std::string>> made{
+      {"a.png", "cp source.png album/0/a.png"},
+      {"b.GIF", "convert source.png album/0/b.GIF"},
+      {"c.tif", "convert source.png -compress lzw album/0/c.tif"},
+      {"d.TIFF", "convert source.png album/0/d.TIFF"},
+      {"e.webp", "convert source.png -quality 95 album/0/e.webp"},
+      {"f.heic", "convert source.png -quality 95 heic:album/0/f.heic"},
+      {"g.Heif", "convert source.png -quality 95 heic:album/0/g.Heif"},
+      {"h.avif", "convert source.png -quality 95 album/0/h.avif"},
+  };
+  for (const auto& [name, command] : made) RunTool(command);
+  const ImportResult result = Import();
+  EXPECT_EQ(result.found, static_cast<int>(made.size()));
+  EXPECT_EQ(result.converted, static_cast<int>(made.size()));
+  EXPECT_TRUE(TakeShownMessages().empty());
+  std::set<std::string> expected;
+  for (const auto& [name, command] : made) expected.insert(BaseName(name) + ".bmp");
+  EXPECT_EQ(Names("album/0"), expected);
+  for (const std::string& bitmap : expected) {
+    const BmpInfo bmp = ReadBmp(fs::path("album/0") / bitmap);
+    EXPECT_EQ(bmp.width, 30) << bitmap;
+    EXPECT_EQ(bmp.height, 20) << bitmap;
+    // PNG, GIF and TIFF exactly; lossy WebP, HEIC and AVIF within their loss.
+    const bool lossless = bitmap[0] <= 'd';
+    const int tolerance = lossless ? 0 : 24;
+    EXPECT_TRUE(Near(BmpPixel(bmp, 3, 10), 0xDC1E1E, tolerance)) << bitmap << std::hex << " " << BmpPixel(bmp, 3, 10);
+    EXPECT_TRUE(Near(BmpPixel(bmp, 26, 10), 0x283CE6, tolerance)) << bitmap << std::hex << " " << BmpPixel(bmp, 26, 10);
+  }
+}
+
+TEST_F(PictureImportTest, WhatABitmapCannotHoldWholeStaysByteIdenticalWithItsReason) {
+  RunTool("convert -delay 10 -size 8x8 xc:red xc:blue album/0/animated.gif");
+  RunTool("convert -size 8x8 xc:red -alpha set -region 1x1+3+3 -alpha transparent +region album/0/clear.png");
+  RunTool("convert -size 64x48 plasma:fractal -define webp:lossless=true whole.webp");
+  const Bytes whole = ReadBytes("whole.webp");
+  WriteBytes("album/0/cut.webp", Bytes(whole.begin(), whole.end() - 16));
+  const Bytes animated = ReadBytes("album/0/animated.gif");
+  const Bytes clear = ReadBytes("album/0/clear.png");
+  ::testing::internal::CaptureStderr();
+  const ImportResult result = Import();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result.found, 3);
+  EXPECT_EQ(result.converted, 0);
+  EXPECT_EQ(result.failed, 3);
+  EXPECT_EQ(Names("album/0"), (std::set<std::string>{"animated.gif", "clear.png", "cut.webp"}));
+  EXPECT_EQ(ReadBytes("album/0/animated.gif"), animated);
+  EXPECT_EQ(ReadBytes("album/0/clear.png"), clear);
+  EXPECT_EQ(ReadBytes("album/0/cut.webp"), Bytes(whole.begin(), whole.end() - 16));
+  EXPECT_NE(said.find("animated.gif\" (an animation of more than one frame"), std::string::npos) << said;
+  EXPECT_NE(said.find("clear.png\" (pixels that are not fully opaque"), std::string::npos) << said;
+  EXPECT_NE(said.find("cut.webp\" (damaged data: "), std::string::npos) << said;
 }
 
 }  // namespace

@@ -192,6 +192,52 @@ class DamagedJpeg(unittest.TestCase):
             self.assertEqual(run.wait_for_exit(3), 0, run.output())
 
 
+class OtherFormats(unittest.TestCase):
+    def test_other_formats_become_bitmaps_and_what_a_bitmap_cannot_hold_stays(self):
+        kept = {}
+
+        def prepare(folder):
+            album = os.path.join(folder, "album")
+            os.makedirs(os.path.join(album, "0"))
+            source = os.path.join(folder, "source.png")
+            subprocess.run(["convert", "-size", "120x90", "xc:rgb(%d,%d,%d)" % ORANGE, source], check=True)
+            for name in ["a.png", "b.GIF", "c.tif", "d.webp", "e.heic", "f.avif"]:
+                subprocess.run(["convert", source, os.path.join(album, "0", name)], check=True)
+            subprocess.run(["convert", "-delay", "10", "-size", "40x30", "xc:red", "xc:blue",
+                            os.path.join(album, "0", "moving.gif")], check=True)
+            subprocess.run(["convert", "-size", "40x30", "xc:red", "-alpha", "set", "-region", "1x1+5+5", "-alpha",
+                            "transparent", "+region", os.path.join(album, "0", "clear.png")], check=True)
+            subprocess.run(["convert", source, "-define", "webp:lossless=true", os.path.join(folder, "whole.webp")],
+                           check=True)
+            with open(os.path.join(folder, "whole.webp"), "rb") as f:
+                whole = f.read()
+            with open(os.path.join(album, "0", "cut.webp"), "wb") as f:
+                f.write(whole[:-20])
+            os.remove(os.path.join(folder, "whole.webp"))
+            os.remove(source)
+            for name in ["moving.gif", "clear.png", "cut.webp"]:
+                with open(os.path.join(album, "0", name), "rb") as f:
+                    kept[name] = f.read()
+
+        with harness.Session(prepare=prepare) as run:
+            self.assertTrue(wait_until(lambda: close_to(centre(run), ORANGE), 15), "the pictures never showed")
+            folder = run.path("album", "0")
+            names = sorted(os.listdir(folder))
+            self.assertEqual(names, ["0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp", "5.bmp", "clear.png", "cut.webp",
+                                     "moving.gif"], run.output())
+            for name in names[:6]:
+                width, height, bits, at = read_bmp(os.path.join(folder, name))
+                self.assertEqual((width, height, bits), (120, 90, 24), name)
+                self.assertTrue(close_to(at(60, 45), ORANGE), (name, at(60, 45)))
+            for name, data in kept.items():
+                with open(os.path.join(folder, name), "rb") as f:
+                    self.assertEqual(f.read(), data, name)
+                lines = [line for line in run.output().splitlines() if name in line]
+                self.assertEqual(len(lines), 1, run.output())
+            run.key("Escape")
+            self.assertEqual(run.wait_for_exit(3), 0, run.output())
+
+
 # Four folders of three 400 x 400 pictures, each picture its own colour.
 COLOURS = [[(200, 40 + 50 * f, 40), (40, 200, 40 + 50 * f), (40 + 50 * f, 40, 200)] for f in range(4)]
 
