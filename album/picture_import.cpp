@@ -23,7 +23,7 @@ namespace {
 constexpr int kMaxCandidates = 10000;
 
 struct FolderWork {
-  std::string folder;               // ends with '/'
+  std::string folder;                 // ends with '/'
   std::vector<std::string> pictures;  // files with names to import, in listing order
 };
 

@@ -4,8 +4,9 @@
 // v - 1 are visited. In each, every file with a name to import (JPEG names, and PNG, WebP, TIFF,
 // GIF, HEIC/HEIF and AVIF extensions: IsImportNamedFile) is decoded, upright by its orientation
 // where the format carries one, and written as its base name + ".bmp". A picture a bitmap cannot
-// hold whole (an animation, a page or picture of several, a pixel not fully opaque) is not converted. When another file already has that name, the bitmap gets
-// the first free name base~1.bmp, base~2.bmp, ... and both are kept. The picture file is deleted
+// hold whole (an animation, one of several pages or pictures, a pixel not fully opaque) is not
+// converted. When another file already has that name, the bitmap gets the first free name
+// base~1.bmp, base~2.bmp, ... and both are kept. The picture file is deleted
 // only once its bitmap is whole, except when the bitmap's name is its own (photo.jpg.bmp): then
 // the bitmap replaces it. A file that cannot be decoded whole (a decoder's warning of damaged data
 // counts as failure) stays; "wrong param" is shown for it and a line on standard error says why.
