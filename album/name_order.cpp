@@ -16,6 +16,22 @@ bool ContainsAnyOf(std::string_view name, std::initializer_list<std::string_view
                      [&](std::string_view mark) { return name.find(mark) != std::string_view::npos; });
 }
 
+bool IsJpegNamedFile(std::string_view name) { return ContainsAnyOf(name, {".jpg", ".jpeg", ".JPG", ".JPEG"}); }
+
+bool IsImportNamedFile(std::string_view name) {
+  if (IsJpegNamedFile(name)) return true;
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  for (const std::string_view known : {"png", "webp", "tif", "tiff", "gif", "heic", "heif", "avif"}) {
+    if (extension == known) return true;
+  }
+  return false;
+}
+
 bool IsBitmapNamedFile(std::string_view name) { return ContainsAnyOf(name, {".bmp", ".BMP", ".Bmp"}); }
 
 int NumericValue(std::string_view text) {

@@ -21,6 +21,13 @@ std::string BaseName(std::string_view file_name);
 // every kind of picture name (bitmap-named, JPEG-named, picture-named).
 bool ContainsAnyOf(std::string_view name, std::initializer_list<std::string_view> marks);
 
+// A JPEG name: ".jpg", ".jpeg", ".JPG" or ".JPEG" anywhere, case-sensitively ("scan.Jpg" is none).
+bool IsJpegNamedFile(std::string_view name);
+
+// A name the import converts: a JPEG name, or one whose extension (the text after the last '.')
+// is png, webp, tif, tiff, gif, heic, heif or avif in any letter case ("a.PNG", "b.Heic").
+bool IsImportNamedFile(std::string_view name);
+
 // A bitmap name: ".bmp", ".BMP" or ".Bmp" anywhere ("notes.bmp.txt" is one, "scan.bMp" is not).
 bool IsBitmapNamedFile(std::string_view name);
 

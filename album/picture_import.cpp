@@ -19,19 +19,24 @@
 
 namespace {
 
-// Highest k tried for a free name before the picture is left as a JPEG.
+// Highest k tried for a free name before the picture is left as it is.
 constexpr int kMaxCandidates = 10000;
 
 struct FolderWork {
-  std::string folder;               // ends with '/'
-  std::vector<std::string> jpegs;  // JPEG-named files, in listing order
+  std::string folder;                 // ends with '/'
+  std::vector<std::string> pictures;  // files with names to import, in listing order
 };
 
-void Report(const char* what, const std::string& path) {
-  std::fprintf(stderr, "quenmira: %s %s\n", what, QuotedName(path).c_str());
+// One line on standard error; `why`, when given, follows in parentheses.
+void Report(const char* what, const std::string& path, const std::string& why = {}) {
+  if (why.empty()) {
+    std::fprintf(stderr, "quenmira: %s %s\n", what, QuotedName(path).c_str());
+  } else {
+    std::fprintf(stderr, "quenmira: %s %s (%s)\n", what, QuotedName(path).c_str(), why.c_str());
+  }
 }
 
-// Lists the visited folders and their JPEG-named files; nothing when the root cannot be listed.
+// Lists the visited folders and their files to import; nothing when the root cannot be listed.
 std::optional<std::vector<FolderWork>> ListWork(const std::string& album_dir) {
   CFileFind root;
   if (!root.FindFile(album_dir + "*.*")) return std::nullopt;
@@ -49,14 +54,14 @@ std::optional<std::vector<FolderWork>> ListWork(const std::string& album_dir) {
       more = find.FindNextFile();
       if (find.IsDots() || find.IsDirectory()) continue;
       std::string name = find.GetFileName();
-      if (IsJpegNamedFile(name)) folder.jpegs.push_back(std::move(name));
+      if (IsImportNamedFile(name)) folder.pictures.push_back(std::move(name));
     }
-    if (!folder.jpegs.empty()) work.push_back(std::move(folder));
+    if (!folder.pictures.empty()) work.push_back(std::move(folder));
   }
   return work;
 }
 
-// One JPEG-named file of the pass.
+// One picture file of the pass.
 struct Job {
   std::string folder;  // ends with '/'
   std::string name;
@@ -69,11 +74,11 @@ struct Pending {
   const Job* job = nullptr;
 };
 
-// Gives the pending bitmap its name and deletes its JPEG; true when the bitmap is in place.
+// Gives the pending bitmap its name and deletes its picture file; true when the bitmap is in place.
 bool Place(const Pending& pending) {
   const Job& job = *pending.job;
   const std::string target = ImportTargetName(job.name);
-  // A JPEG whose target is its own name (photo.jpg.bmp) is replaced by its bitmap.
+  // A file whose target is its own name (photo.jpg.bmp) is replaced by its bitmap.
   if (target == job.name) return pending.staged->PlaceReplacing(job.Path());
   for (int k = 0; k <= kMaxCandidates; ++k) {
     switch (pending.staged->PlaceIfFree(job.folder + ImportCandidateName(target, k))) {
@@ -91,7 +96,7 @@ bool Place(const Pending& pending) {
 class DecodeAhead {
  public:
   void Start(std::string path) {
-    m_result.reset();
+    m_result = DecodeResult{};
     try {
       m_thread = std::make_unique<CWinThread>([this, path = std::move(path)] {
         m_result = DecodePictureFile(path);
@@ -102,20 +107,18 @@ class DecodeAhead {
       m_result = DecodePictureFile(path);  // no thread to be had: decode here
     }
   }
-  std::optional<DecodedPicture> Join() {
+  DecodeResult Join() {
     if (m_thread) m_thread->Join();
     m_thread.reset();
-    return std::exchange(m_result, std::nullopt);
+    return std::exchange(m_result, DecodeResult{});
   }
 
  private:
   std::unique_ptr<CWinThread> m_thread;
-  std::optional<DecodedPicture> m_result;
+  DecodeResult m_result;
 };
 
 }  // namespace
-
-bool IsJpegNamedFile(std::string_view name) { return ContainsAnyOf(name, {".jpg", ".jpeg", ".JPG", ".JPEG"}); }
 
 std::string ImportTargetName(std::string_view name) { return BaseName(name) + ".bmp"; }
 
@@ -158,7 +161,7 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   result.root_listed = true;
   std::vector<Job> jobs;
   for (const FolderWork& folder : *work) {
-    for (const std::string& name : folder.jpegs) jobs.push_back({folder.folder, name});
+    for (const std::string& name : folder.pictures) jobs.push_back({folder.folder, name});
   }
   result.found = static_cast<int>(jobs.size());
 
@@ -179,14 +182,15 @@ ImportResult ImportPictures(const std::string& album_dir, ImportObserver& observ
   Pending pending;
   if (!jobs.empty()) decoder.Start(jobs[0].Path());
   for (std::size_t j = 0; j < jobs.size(); ++j) {
-    std::optional<DecodedPicture> picture = decoder.Join();
+    DecodeResult decoded = decoder.Join();
     if (j + 1 < jobs.size()) decoder.Start(jobs[j + 1].Path());
     finish(pending);
     const Job& job = jobs[j];
-    HBITMAP bitmap = picture ? CreateBitmapFromPicture(std::move(*picture)) : nullptr;
+    HBITMAP bitmap = decoded.picture ? CreateBitmapFromPicture(std::move(*decoded.picture)) : nullptr;
     if (!bitmap) {
       (void)WriteBitmapFile(nullptr, job.folder + ImportTargetName(job.name));  // shows "wrong param"
-      Report("cannot decode; the file stays:", job.Path());
+      Report("cannot decode; the file stays:", job.Path(),
+             decoded.picture ? "not enough memory for its bitmap" : decoded.failure);
       ++result.failed;
       continue;
     }

@@ -1,11 +1,15 @@
-// The import pass: JPEG files dropped into the album folders become bitmap files beside them.
+// The import pass: picture files dropped into the album folders become bitmap files beside them.
 //
 // Folders are chosen by number: with v sub-folders of any name under the album root, folders 0 to
-// v - 1 are visited. In each, every JPEG-named file is decoded (upright, by its EXIF orientation)
-// and written as its base name + ".bmp". When another file already has that name, the bitmap gets
-// the first free name base~1.bmp, base~2.bmp, ... and both are kept. The JPEG file is deleted
+// v - 1 are visited. In each, every file with a name to import (JPEG names, and PNG, WebP, TIFF,
+// GIF, HEIC/HEIF and AVIF extensions: IsImportNamedFile) is decoded, upright by its orientation
+// where the format carries one, and written as its base name + ".bmp". A picture a bitmap cannot
+// hold whole (an animation, one of several pages or pictures, a pixel not fully opaque) is not
+// converted. When another file already has that name, the bitmap gets the first free name
+// base~1.bmp, base~2.bmp, ... and both are kept. The picture file is deleted
 // only once its bitmap is whole, except when the bitmap's name is its own (photo.jpg.bmp): then
-// the bitmap replaces it. A file that cannot be decoded stays; "wrong param" is shown for it.
+// the bitmap replaces it. A file that cannot be decoded whole (a decoder's warning of damaged data
+// counts as failure) stays; "wrong param" is shown for it and a line on standard error says why.
 //
 // Threads: the pass runs on the caller's thread; while it writes one picture, a helper thread of
 // its own decodes the next one. The helper touches nothing but that file and its result, and is
@@ -18,10 +22,7 @@
 #include "platform/framework/dialog.h"
 #include "platform/gdi/gdi.h"
 
-// True when `name` contains ".jpg", ".jpeg", ".JPG" or ".JPEG" anywhere, case-sensitively.
-bool IsJpegNamedFile(std::string_view name);
-
-// The name a JPEG-named file's bitmap takes: its base (text before the last '.') + ".bmp".
+// The name a picture file's bitmap takes: its base (text before the last '.') + ".bmp".
 std::string ImportTargetName(std::string_view name);
 
 // Candidate `k` for a bitmap whose target name is taken: the target itself for k = 0, then
@@ -32,7 +33,7 @@ std::string ImportCandidateName(std::string_view target, int k);
 class ImportObserver {
  public:
   virtual ~ImportObserver() = default;
-  // `picture` (owned by the pass, valid during the call) was written; it came from JPEG-named
+  // `picture` (owned by the pass, valid during the call) was written; it came from picture
   // file `number` (1-based, in visiting order) of `total` found in the visited folders.
   virtual void OnPictureConverted(HBITMAP picture, int number, int total) = 0;
 };
@@ -59,9 +60,9 @@ class WindowImportDisplay final : public ImportObserver {
 
 struct ImportResult {
   bool root_listed = false;  // false: the album root could not be listed and nothing was done
-  int found = 0;             // JPEG-named files in the visited folders
+  int found = 0;             // files with names to import in the visited folders
   int converted = 0;         // bitmaps written whole
-  int failed = 0;            // JPEG-named files left in place (not decoded or not written)
+  int failed = 0;            // such files left in place (not decoded or not written)
 };
 
 // Runs the pass over `album_dir` (ending with '/'). When the album root cannot be listed the

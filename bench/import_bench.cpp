@@ -149,9 +149,10 @@ int main() {
     // The two largest parts on their own.
     for (const std::string& source : sources) {
       const Clock::time_point decode_start = Clock::now();
-      std::optional<DecodedPicture> picture = DecodePictureFile(source);
+      DecodeResult decoded = DecodePictureFile(source);
       decode_times.push_back(Seconds(decode_start));
-      HBITMAP bitmap = CreateBitmapFromPicture(std::move(*picture));
+      if (!decoded.picture) return 1;
+      HBITMAP bitmap = CreateBitmapFromPicture(std::move(*decoded.picture));
       const Clock::time_point write_start = Clock::now();
       if (WriteBitmapFile(bitmap, "written.bmp") != 1) return 1;
       write_times.push_back(Seconds(write_start));

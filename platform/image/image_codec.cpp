@@ -1,31 +1,31 @@
 #include "platform/image/image_codec.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <bit>
+#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstring>
-#include <memory>
 #include <new>
 #include <span>
 #include <vector>
 
+#include "platform/gdi/bitmap_file.h"
+#include "platform/image/gif_decoder.h"
+#include "platform/image/heif_decoder.h"
 #include "platform/image/jpeg_decoder.h"
 #include "platform/image/picture_header.h"
-#include "platform/image/picture_orientation.h"
+#include "platform/image/png_decoder.h"
+#include "platform/image/tiff_decoder.h"
+#include "platform/image/webp_decoder.h"
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "pixels are copied as little-endian words");
+std::atomic<std::int64_t> g_max_pixels{kMaxDecodedPixels};
 
 bool SizeAllowed(std::int64_t width, std::int64_t height) {
   return width > 0 && height > 0 && width <= kMaxDecodedDimension && height <= kMaxDecodedDimension &&
-         width * height <= kMaxDecodedPixels;
+         width * height <= g_max_pixels.load(std::memory_order_relaxed);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) {
@@ -51,130 +51,35 @@ std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) {
   return result;
 }
 
-// The little-endian 32-bit word at `p`.
-Pixel LoadWord(const std::uint8_t* p) {
-  Pixel value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-struct SurfaceDeleter {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-// SDL keeps an error message per thread and frees it by itself only on threads it started. Called
-// before SDL is used on a thread: the thread frees SDL's data when it ends, so a decoding thread
-// that met a bad file leaves nothing behind.
-void FreeSdlThreadDataAtThreadEnd() {
-  struct Cleanup {
-    ~Cleanup() { SDL_TLSCleanup(); }
-  };
-  thread_local Cleanup cleanup;
-  (void)cleanup;
-}
-
-// Copies the surface's pixels into `out`, turned by `orientation`, in one pass. `read_word`
-// may read one byte past a pixel, so the last pixel of each row is read by `read`.
-template <typename ReadPixel, typename ReadWord>
-void CopyOriented(const SDL_Surface& surface, int bytes_per_pixel, int orientation, Pixel* out, ReadPixel read,
-                  ReadWord read_word) {
-  const int w = surface.w;
-  const int h = surface.h;
-  for (int y = 0; y < h; ++y) {
-    const auto* row = static_cast<const std::uint8_t*>(surface.pixels) + static_cast<std::ptrdiff_t>(y) * surface.pitch;
-    const OrientedRow place = OrientedRowPlacement(orientation, w, h, y);
-    if (place.step == 1) {
-      Pixel* dst = out + place.start;
-      for (int x = 0; x + 1 < w; ++x) dst[x] = read_word(row + x * bytes_per_pixel);
-      dst[w - 1] = read(row + (w - 1) * bytes_per_pixel);
-    } else {
-      Pixel* dst = out + place.start;
-      for (int x = 0; x < w; ++x, dst += place.step) *dst = read(row + x * bytes_per_pixel);
-    }
-  }
-}
-
-std::optional<DecodedPicture> PictureFromSurface(SDL_Surface* loaded, int orientation) {
-  SurfacePtr converted;
-  SDL_Surface* surface = loaded;
-  const Uint32 format = loaded->format->format;
-  if (format != SDL_PIXELFORMAT_RGB24 && format != SDL_PIXELFORMAT_BGR24 && format != SDL_PIXELFORMAT_ARGB8888 &&
-      format != SDL_PIXELFORMAT_RGB888) {
-    converted.reset(SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!converted) return std::nullopt;
-    surface = converted.get();
-  }
-  const OrientedSize size = DisplayedSize(orientation, surface->w, surface->h);
-  DecodedPicture picture;
-  try {
-    const std::size_t count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
-    picture.pixels.resize(count);
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
-  picture.width = size.width;
-  picture.height = size.height;
-  if (SDL_LockSurface(surface) != 0) return std::nullopt;
-  Pixel* out = picture.pixels.data();
-  switch (surface->format->format) {
-    case SDL_PIXELFORMAT_RGB24: {  // bytes red, green, blue
-      const auto rgb = [](const std::uint8_t* p) { return (Pixel{p[0]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[2]}; };
-      // Bytes r g b x read as a little-endian word and reversed give 0xRRGGBBxx.
-      const auto rgb_word = [](const std::uint8_t* p) { return __builtin_bswap32(LoadWord(p)) >> 8; };
-      CopyOriented(*surface, 3, orientation, out, rgb, rgb_word);
-      break;
-    }
-    case SDL_PIXELFORMAT_BGR24: {
-      const auto bgr = [](const std::uint8_t* p) { return (Pixel{p[2]} << 16) | (Pixel{p[1]} << 8) | Pixel{p[0]}; };
-      const auto bgr_word = [](const std::uint8_t* p) { return LoadWord(p) & 0x00FFFFFFu; };
-      CopyOriented(*surface, 3, orientation, out, bgr, bgr_word);
-      break;
-    }
-    default: {  // 32-bit 0xAARRGGBB words
-      const auto argb = [](const std::uint8_t* p) { return LoadWord(p) & 0x00FFFFFFu; };
-      CopyOriented(*surface, 4, orientation, out, argb, argb);
-      break;
-    }
-  }
-  SDL_UnlockSurface(surface);
-  return picture;
-}
-
 }  // namespace
 
-std::optional<DecodedPicture> DecodePictureFile(const std::string& path) {
+DecodeResult DecodePictureFile(const std::string& path) {
   const std::optional<std::vector<std::uint8_t>> file = ReadFile(path);
-  if (!file || file->empty()) return std::nullopt;
+  if (!file) return DecodeResult::Failed("cannot read the file");
+  if (file->empty()) return DecodeResult::Failed("empty file");
   const std::span<const std::uint8_t> bytes(*file);
-  if (!JpegLooksComplete(bytes)) return std::nullopt;
-  // Only formats whose header gives the size (JPEG, PNG, GIF, TIFF, BMP) are decoded, so that the
-  // size is checked before a decoder allocates for it. SDL2_image's other readers (XCF, SVG, PCX, ...)
-  // allocate whatever their header asks for first, and some leak on a malformed file.
-  const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes);
-  if (!declared || !SizeAllowed(declared->width, declared->height)) return std::nullopt;
-  const int orientation = JpegExifOrientation(bytes);
-  if (std::optional<DecodedPicture> jpeg = DecodeJpeg(bytes, orientation, SizeAllowed)) return jpeg;
-  // PNG, GIF, TIFF, BMP, and JPEGs the direct decoder refuses (CMYK ones, say), go through SDL2_image.
-  FreeSdlThreadDataAtThreadEnd();
-  SDL_RWops* source = SDL_RWFromConstMem(file->data(), static_cast<int>(file->size()));
-  if (!source) return std::nullopt;
-  SurfacePtr loaded(IMG_Load_RW(source, 1));
-  if (!loaded || !SizeAllowed(loaded->w, loaded->h)) return std::nullopt;
-  return PictureFromSurface(loaded.get(), orientation);
+  // Where the header gives the size without a decoder, it is checked before any decoder runs;
+  // every decoder checks the size it reads again before it allocates for the pixels.
+  if (const std::optional<DeclaredSize> declared = DeclaredPictureSize(bytes)) {
+    if (!SizeAllowed(declared->width, declared->height)) return DecodeResult::Failed(kTooLargeFailure);
+  }
+  switch (FormatOf(bytes)) {
+    case PictureFormat::kJpeg: return DecodeJpeg(bytes, JpegExifOrientation(bytes), SizeAllowed);
+    case PictureFormat::kPng: return DecodePng(bytes, SizeAllowed);
+    case PictureFormat::kGif: return DecodeGif(bytes, SizeAllowed);
+    case PictureFormat::kTiff: return DecodeTiff(bytes, SizeAllowed);
+    case PictureFormat::kWebp: return DecodeWebp(bytes, SizeAllowed);
+    case PictureFormat::kHeif: return DecodeHeif(bytes, SizeAllowed);
+    case PictureFormat::kBmp: {
+      std::optional<DecodedPicture> picture = DecodeBitmapFile(bytes);
+      if (!picture) return DecodeResult::Failed("not decodable: a bitmap layout that is not read");
+      return DecodeResult::Decoded(std::move(*picture));
+    }
+    case PictureFormat::kOther: break;
+  }
+  return DecodeResult::Failed("not a picture format that is read");
 }
 
-bool EncodeJpegFile(const DecodedPicture& picture, const std::string& path, int quality) {
-  if (picture.width <= 0 || picture.height <= 0 ||
-      picture.width > INT_MAX / 4 ||
-      picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
-    return false;
-  }
-  FreeSdlThreadDataAtThreadEnd();
-  // SDL only reads the pixels; the cast is for its interface.
-  SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(picture.pixels.data()), picture.width,
-                                                        picture.height, 32, picture.width * 4,
-                                                        SDL_PIXELFORMAT_RGB888));
-  if (!surface) return false;
-  return IMG_SaveJPG(surface.get(), path.c_str(), quality) == 0;
+void SetMaxDecodedPixelsForTesting(std::int64_t pixels) {
+  g_max_pixels.store(pixels < 0 ? kMaxDecodedPixels : pixels, std::memory_order_relaxed);
 }

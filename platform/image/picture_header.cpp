@@ -44,6 +44,21 @@ std::size_t ForEachJpegSegment(Bytes file, Visit visit) {
   return 0;
 }
 
+// Calls `visit(type, data)` for each chunk of a PNG file before its first pixel data (IDAT);
+// stops when `visit` returns false or the data ends or is malformed.
+template <typename Visit>
+void ForEachPngChunk(Bytes file, Visit visit) {
+  if (!StartsWith(file, kPngMagic)) return;
+  std::size_t at = kPngMagic.size();
+  while (file.size() - at >= 12) {
+    const std::size_t length = Be32(file, at);
+    const Bytes type = file.subspan(at + 4, 4);
+    if (std::memcmp(type.data(), "IDAT", 4) == 0 || length > file.size() - at - 12) return;
+    if (!visit(type, file.subspan(at + 8, length))) return;
+    at += 12 + length;
+  }
+}
+
 bool IsFrameMarker(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
@@ -90,8 +105,31 @@ int TiffOrientation(Bytes tiff) {
 
 }  // namespace
 
+PictureFormat FormatOf(Bytes file) {
+  if (StartsWith(file, kJpegMagic)) return PictureFormat::kJpeg;
+  if (StartsWith(file, kPngMagic)) return PictureFormat::kPng;
+  if (file.size() >= 6 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
+    return PictureFormat::kGif;
+  }
+  if (file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
+                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42))) {
+    return PictureFormat::kTiff;
+  }
+  if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return PictureFormat::kBmp;
+  if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 && std::memcmp(file.data() + 8, "WEBP", 4) == 0) {
+    return PictureFormat::kWebp;
+  }
+  if (file.size() >= 12 && std::memcmp(file.data() + 4, "ftyp", 4) == 0) {
+    for (const char* brand : {"heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif", "avis"}) {
+      if (std::memcmp(file.data() + 8, brand, 4) == 0) return PictureFormat::kHeif;
+    }
+  }
+  return PictureFormat::kOther;
+}
+
 std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
-  if (StartsWith(file, kJpegMagic)) {
+  const PictureFormat format = FormatOf(file);
+  if (format == PictureFormat::kJpeg) {
     std::optional<DeclaredSize> size;
     ForEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
       if (!IsFrameMarker(marker)) return true;
@@ -100,21 +138,21 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
     });
     return size;
   }
-  if (StartsWith(file, kPngMagic)) {
+  if (format == PictureFormat::kPng) {
     if (file.size() < 24) return std::nullopt;
     return DeclaredSize{Be32(file, 16), Be32(file, 20)};
   }
-  if (file.size() >= 10 && (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0)) {
+  if (format == PictureFormat::kGif) {
+    if (file.size() < 10) return std::nullopt;
     return DeclaredSize{Le16(file, 6), Le16(file, 8)};
   }
-  if (file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
-                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42))) {
+  if (format == PictureFormat::kTiff) {
     const std::optional<TiffValue> width = TiffTag(file, 256);
     const std::optional<TiffValue> height = TiffTag(file, 257);
     if (!width || !height) return std::nullopt;
     return DeclaredSize{width->value, height->value};
   }
-  if (file.size() >= 26 && file[0] == 'B' && file[1] == 'M') {
+  if (format == PictureFormat::kBmp && file.size() >= 26) {
     const std::uint32_t header = Le32(file, 14);
     if (header == 12) return DeclaredSize{Le16(file, 18), Le16(file, 20)};  // the oldest header: 16-bit sizes
     const auto width = static_cast<std::int32_t>(Le32(file, 18));
@@ -124,16 +162,29 @@ std::optional<DeclaredSize> DeclaredPictureSize(Bytes file) {
   return std::nullopt;
 }
 
-bool JpegLooksComplete(Bytes file) {
-  if (!StartsWith(file, kJpegMagic)) return true;
-  const std::size_t scan = ForEachJpegSegment(file, [](std::uint8_t, Bytes) { return true; });
-  if (scan == 0) return false;
-  // Coded data never holds FF D9 (an FF data byte is followed by 00), so any FF D9 after the
-  // first scan is the end of the image; searched from the end, where it usually is.
-  for (std::size_t at = file.size(); at >= scan + 2; --at) {
-    if (file[at - 2] == 0xFF && file[at - 1] == 0xD9) return true;
-  }
-  return false;
+int ExifOrientation(Bytes exif) {
+  constexpr std::array<std::uint8_t, 6> kExif{'E', 'x', 'i', 'f', 0, 0};
+  return TiffOrientation(StartsWith(exif, kExif) ? exif.subspan(kExif.size()) : exif);
+}
+
+int PngExifOrientation(Bytes file) {
+  int orientation = 1;
+  ForEachPngChunk(file, [&](Bytes type, Bytes data) {
+    if (std::memcmp(type.data(), "eXIf", 4) != 0) return true;
+    orientation = ExifOrientation(data);
+    return false;
+  });
+  return orientation;
+}
+
+std::uint32_t PngFrameCount(Bytes file) {
+  std::uint32_t frames = 1;
+  ForEachPngChunk(file, [&](Bytes type, Bytes data) {
+    if (std::memcmp(type.data(), "acTL", 4) != 0) return true;
+    if (data.size() >= 4) frames = Be32(data, 0);
+    return false;
+  });
+  return frames;
 }
 
 int JpegExifOrientation(Bytes file) {

@@ -170,6 +170,25 @@ TEST(NameMarks, ContainsAnyOfComparesCaseSensitivelyAnywhere) {
   EXPECT_FALSE(ContainsAnyOf("a.jpg", {}));
 }
 
+TEST(NameMarks, JpegNamedFiles) {
+  for (const char* name : {"a.jpg", "a.jpeg", "a.JPG", "a.JPEG", "notes.jpg.txt", "photo.jpg.bmp", ".jpg"}) {
+    EXPECT_TRUE(IsJpegNamedFile(name)) << name;
+  }
+  for (const char* name : {"scan.Jpg", "scan.png", "a.jpe", "jpg", "a.bmp", "a_jpg"}) {
+    EXPECT_FALSE(IsJpegNamedFile(name)) << name;
+  }
+}
+
+TEST(NameMarks, ImportNamedFilesAreJpegNamesAndOtherPictureExtensionsInAnyCase) {
+  for (const char* name : {"a.jpg", "notes.JPEG.txt", "a.png", "a.PNG", "a.webp", "a.WebP", "a.tif", "a.TIFF",
+                           "a.gif", "a.Gif", "a.heic", "a.HEIC", "a.heif", "a.avif", "x.bmp.png", ".png"}) {
+    EXPECT_TRUE(IsImportNamedFile(name)) << name;
+  }
+  for (const char* name : {"scan.Jpg", "a.png.txt", "a.pngx", "png", "a_png", "a.bmp", "a.tiff~", "a.apng", "a."}) {
+    EXPECT_FALSE(IsImportNamedFile(name)) << name;
+  }
+}
+
 TEST(NameMarks, BitmapNamedFiles) {
   const std::pair<const char*, bool> cases[] = {
       {"0.bmp", true},      {"1.BMP", true},          {"cover.Bmp", true},   {"notes.bmp.txt", true},

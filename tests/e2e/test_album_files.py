@@ -148,6 +148,97 @@ class JpegImport(unittest.TestCase):
             self.assertEqual(run.wait_for_exit(3), 0, run.output())
 
 
+def damage_scan(data):
+    """The JPEG bytes with 32 bytes in the middle of the scan data set to 0, every marker intact."""
+    data = bytearray(data)
+    middle = data.index(b"\xff\xda") + (len(data) - data.index(b"\xff\xda")) // 2
+    for i in range(middle, middle + 32):
+        if data[i] != 0xFF and data[i - 1] != 0xFF:
+            data[i] = 0
+    return bytes(data)
+
+
+class DamagedJpeg(unittest.TestCase):
+    def test_a_jpeg_with_damaged_scan_data_stays_and_gets_no_bitmap(self):
+        made = {}
+
+        def prepare(folder):
+            album = os.path.join(folder, "album")
+            os.makedirs(os.path.join(album, "0"))
+            write_bmp(os.path.join(album, "0", "0.bmp"), 200, 200, solid(RED))
+            path = os.path.join(album, "0", "photo.jpg")
+            subprocess.run(["convert", "-size", "320x240", "gradient:orange-navy", "-quality", "90", "jpg:" + path],
+                           check=True)
+            with open(path, "rb") as f:
+                made["bytes"] = damage_scan(f.read())
+            with open(path, "wb") as f:
+                f.write(made["bytes"])
+            # The damage is of the kind meant: djpeg decodes it to the end but warns (status 2).
+            djpeg = subprocess.run(["djpeg", "-bmp", "-outfile", os.devnull, path], capture_output=True, text=True)
+            self.assertEqual(djpeg.returncode, 2, djpeg.stderr)
+            self.assertIn("Corrupt JPEG data", djpeg.stderr)
+
+        with harness.Session(prepare=prepare) as run:
+            self.assertTrue(wait_until(lambda: close_to(centre(run), RED), 15), "folder 0 never showed")
+            folder = run.path("album", "0")
+            self.assertEqual(sorted(os.listdir(folder)), ["0.bmp", "photo.jpg"])
+            with open(os.path.join(folder, "photo.jpg"), "rb") as f:
+                self.assertEqual(f.read(), made["bytes"])
+            lines = [line for line in run.output().splitlines() if "photo.jpg" in line]
+            self.assertEqual(len(lines), 1, run.output())
+            self.assertIn("cannot decode; the file stays", lines[0])
+            self.assertIn("(damaged data: Corrupt JPEG data", lines[0])
+            run.key("Escape")
+            self.assertEqual(run.wait_for_exit(3), 0, run.output())
+
+
+class OtherFormats(unittest.TestCase):
+    def test_other_formats_become_bitmaps_and_what_a_bitmap_cannot_hold_stays(self):
+        kept = {}
+
+        def prepare(folder):
+            album = os.path.join(folder, "album")
+            os.makedirs(os.path.join(album, "0"))
+            source = os.path.join(folder, "source.png")
+            subprocess.run(["convert", "-size", "120x90", "xc:rgb(%d,%d,%d)" % ORANGE, source], check=True)
+            for name in ["a.png", "b.GIF", "c.tif", "d.webp", "e.heic", "f.avif"]:
+                subprocess.run(["convert", source, os.path.join(album, "0", name)], check=True)
+            subprocess.run(["convert", "-delay", "10", "-size", "40x30", "xc:red", "xc:blue",
+                            os.path.join(album, "0", "moving.gif")], check=True)
+            subprocess.run(["convert", "-size", "40x30", "xc:red", "-alpha", "set", "-region", "1x1+5+5", "-alpha",
+                            "transparent", "+region", os.path.join(album, "0", "clear.png")], check=True)
+            subprocess.run(["convert", source, "-define", "webp:lossless=true", os.path.join(folder, "whole.webp")],
+                           check=True)
+            with open(os.path.join(folder, "whole.webp"), "rb") as f:
+                whole = f.read()
+            with open(os.path.join(album, "0", "cut.webp"), "wb") as f:
+                f.write(whole[:-20])
+            os.remove(os.path.join(folder, "whole.webp"))
+            os.remove(source)
+            for name in ["moving.gif", "clear.png", "cut.webp"]:
+                with open(os.path.join(album, "0", name), "rb") as f:
+                    kept[name] = f.read()
+
+        expected = ["0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp", "5.bmp", "clear.png", "cut.webp", "moving.gif"]
+        with harness.Session(prepare=prepare) as run:
+            # The import flashes each picture too: the files tell when it and the numbering are done.
+            folder = run.path("album", "0")
+            self.assertTrue(wait_until(lambda: sorted(os.listdir(folder)) == expected, 30), os.listdir(folder))
+            self.assertTrue(wait_until(lambda: close_to(centre(run), ORANGE), 15), "the pictures never showed")
+            names = expected
+            for name in names[:6]:
+                width, height, bits, at = read_bmp(os.path.join(folder, name))
+                self.assertEqual((width, height, bits), (120, 90, 24), name)
+                self.assertTrue(close_to(at(60, 45), ORANGE), (name, at(60, 45)))
+            for name, data in kept.items():
+                with open(os.path.join(folder, name), "rb") as f:
+                    self.assertEqual(f.read(), data, name)
+                lines = [line for line in run.output().splitlines() if name in line]
+                self.assertEqual(len(lines), 1, run.output())
+            run.key("Escape")
+            self.assertEqual(run.wait_for_exit(3), 0, run.output())
+
+
 # Four folders of three 400 x 400 pictures, each picture its own colour.
 COLOURS = [[(200, 40 + 50 * f, 40), (40, 200, 40 + 50 * f), (40 + 50 * f, 40, 200)] for f in range(4)]
 
