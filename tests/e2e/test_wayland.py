@@ -95,11 +95,16 @@ class OnWayland(unittest.TestCase):
         self.xdotool("keydown", "Right")
         self.assertTrue(wait_until(lambda: close_to(self.centre(), RED), 30), "Right did not slide back")
         self.xdotool("keyup", "Right")
-        # Pointer motion arrives as relative motion and slides the strip off the red picture.
-        def slid():
-            self.xdotool("mousemove_relative", "--", 40, 0)
-            return not close_to(self.centre(), RED)
-        self.assertTrue(wait_until(slid, 30), "pointer motion did not move the strip")
+        # Pointer motion arrives as relative motion; moves to the left push the strip on.
+        self.xdotool("mousemove", CX + 250, CY)
+        slid = False
+        for _ in range(40):
+            self.xdotool("mousemove_relative", "--", -20, 0)
+            time.sleep(0.08)
+            if close_to(self.centre(), GREEN):
+                slid = True
+                break
+        self.assertTrue(slid, "pointer motion did not slide the strip to the second picture")
         self.program.send_signal(signal.SIGTERM)
         self.assertEqual(self.program.wait(timeout=20), 0, self.program_output())
         self.assertTrue(os.path.exists(os.path.join(self.folder, "album", "._album_.txt")))
