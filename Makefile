@@ -59,15 +59,18 @@ asan: deps
 	  LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" \
 	  UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" ctest --output-on-failure -j $(JOBS) -LE install
 
-# The benchmarks in a build of their own: frames, composition, search screens, import, start-up.
+# The benchmarks in a build of their own: frames, composition, search screens, import, start-up,
+# and frames shown by the real program under Xvfb on both present paths.
 bench: deps
 	cmake -S . -B build-bench -DQUENMIRA_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build build-bench -j $(JOBS) --target render_bench compose_check search_bench import_bench startup_bench
+	cmake --build build-bench -j $(JOBS) --target render_bench compose_check search_bench import_bench startup_bench \
+	  frame_copy_bench quenmira
 	build-bench/bench/compose_check
 	build-bench/bench/render_bench
 	build-bench/bench/search_bench
 	build-bench/bench/import_bench
 	build-bench/bench/startup_bench
+	bench/present_bench build-bench/quenmira build-bench/bench/frame_copy_bench
 
 # Every fuzz target for FUZZ_SECONDS seconds each (clang's libFuzzer).
 FUZZ_SECONDS ?= 600

@@ -6,6 +6,7 @@
 #include "interaction/search_bars.h"
 #include "music/music_player.h"
 #include "platform/kernel/time.h"
+#include "platform/window/window_system.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ UINT COrvaleDlg::RenderThreadProc(COrvaleDlg* dlg) {
   while (dlg->m_stop_render == 0) {
     const bool draw = dlg->m_render_paused == 0;
     if (draw) dlg->RenderDriverStep();
-    stats.Pass(GetTickCount(), draw);
+    stats.Pass(GetTickCount(), draw, window_system::PresentedFrames());
     Sleep(10);
   }
   return 0;

@@ -131,7 +131,7 @@ class TimingBackend final : public WindowBackend {
   void ShowFullScreen() override { m_inner.ShowFullScreen(); }
   void Close() override { m_inner.Close(); }
   bool NextMessage(MSG& msg, int timeout_ms) override { return m_inner.NextMessage(msg, timeout_ms); }
-  void Present(const ClientSurface& surface) override {
+  void Present(ClientSurface& surface) override {
     m_inner.Present(surface);
     if (m_first_frame_seen.load()) return;
     bool album = false;

@@ -80,6 +80,20 @@ void FrameRenderer::CacheRotated(int key, HBITMAP source, int degrees) {
   m_last_rotated = rotated;
 }
 
+void FrameRenderer::KeepRotatedSlots(int left_key, int right_key) {
+  std::vector<WORD> unused;
+  m_bitmap_cache.ForEach([&](WORD key, HBITMAP) {
+    if (key != Key(left_key) && key != Key(right_key)) unused.push_back(key);
+  });
+  for (WORD key : unused) {
+    HBITMAP rotated = nullptr;
+    m_bitmap_cache.Lookup(key, rotated);
+    if (rotated == m_last_rotated) m_last_rotated = nullptr;
+    DeleteObject(rotated);
+    m_bitmap_cache.RemoveKey(key);
+  }
+}
+
 void FrameRenderer::RenderDriverStep(COrvaleDlg& dlg) {
   // A search jump; the poll consumes the signal even when nothing was picked.
   if (WaitForSingleObject(dlg.m_evt_jump, 0) == WAIT_OBJECT_0) {
@@ -208,6 +222,7 @@ void FrameRenderer::RenderFrame(COrvaleDlg& dlg) {
 
   HBITMAP draw_left = m_bitmap_cache.Lookup(Key(L), found) ? found : file_left;
   HBITMAP draw_right = m_bitmap_cache.Lookup(Key(right_key), found) ? found : file_right;
+  KeepRotatedSlots(L, right_key);
 
   // A recorded picture plays back in its own temporary bitmap.
   const bool left_current = fraction < W / 2;

@@ -41,6 +41,9 @@ class FrameRenderer {
  private:
   void FlushCache();
   void CacheRotated(int key, HBITMAP source, int degrees);
+  // Deletes the rotated bitmaps of every slot but the two in view: turned pictures are turned
+  // again when they come back into view.
+  void KeepRotatedSlots(int left_key, int right_key);
   void RotationRequest(COrvaleDlg& dlg, int left_index, int right_key, HBITMAP left, HBITMAP right,
                        int fraction);
   void StepMarker();
@@ -50,7 +53,8 @@ class FrameRenderer {
   HBITMAP m_last_rotated = nullptr;
   int m_prev_left_index = 0;
   std::array<int, kMaxFolders> m_picture_by_folder{};
-  PictureFiles m_files;
+  // The two pictures of the frame in view, no more: a large picture costs its size once.
+  PictureFiles m_files{1};
   HBITMAP m_frame_buffer = nullptr;  // the off-screen buffer, kept between frames
   HBITMAP m_small_bitmap = nullptr;  // the marker sprite
 

@@ -24,7 +24,7 @@ HBITMAP PictureFiles::Load(const std::string& path) {
 }
 
 void PictureFiles::EndFrame() {
-  int oldest_kept = m_frame - 1;
+  const int oldest_kept = m_frame - (m_frames_kept - 1);
   std::erase_if(m_entries, [&](const Entry& e) {
     if (e.last_used >= oldest_kept) return false;
     DeleteObject(e.bitmap);

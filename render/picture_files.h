@@ -12,15 +12,16 @@
 
 class PictureFiles {
  public:
-  PictureFiles() = default;
+  // Keeps a bitmap while one of the last `frames_kept` frames used it.
+  explicit PictureFiles(int frames_kept = 2) : m_frames_kept(frames_kept) {}
   ~PictureFiles() { Clear(); }
   PictureFiles(const PictureFiles&) = delete;
   PictureFiles& operator=(const PictureFiles&) = delete;
 
   // The bitmap of the file, or null when it is missing or not a readable bitmap. It belongs
-  // to this cache and stays valid until the frame after the next one that does not use it.
+  // to this cache and stays valid until the end of the last frame kept that uses it.
   HBITMAP Load(const std::string& path);
-  // Ends a frame: bitmaps unused in this frame and the one before are deleted.
+  // Ends a frame: bitmaps unused in the frames kept (this one and the ones before) are deleted.
   void EndFrame();
   void Clear();
   int Count() const { return static_cast<int>(m_entries.size()); }
@@ -34,5 +35,6 @@ class PictureFiles {
     int last_used = 0;
   };
   std::vector<Entry> m_entries;
+  int m_frames_kept;
   int m_frame = 0;
 };

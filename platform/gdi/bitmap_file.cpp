@@ -1,7 +1,10 @@
 #include "platform/gdi/bitmap_file.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -9,6 +12,10 @@ constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;  // the oldest header: 16-bit sizes, 3-byte palette entries
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
+// Everything before the pixels that the decoder reads: the largest header, three masks and a
+// palette of 256 four-byte entries.
+constexpr std::uint64_t kHeadBytes = kFileHeaderSize + 124 + 12 + 256 * 4;
+constexpr std::uint64_t kBandBytes = std::uint64_t{1} << 20;  // file rows read at a time
 
 std::uint32_t ReadU16(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8);
@@ -77,11 +84,14 @@ std::optional<Layout> ReadLayout(std::span<const std::uint8_t> file) {
 
 }  // namespace
 
-std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> file) {
+std::optional<DecodedPicture> DecodeBitmapFile(std::uint64_t size, const BitmapFileReader& read) {
+  // The head: the file's start up to the end of the largest palette (or the whole file).
+  std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min(size, kHeadBytes)));
+  if (!read(0, head)) return std::nullopt;
+  const std::span<const std::uint8_t> file(head);
   const std::optional<Layout> layout = ReadLayout(file);
   if (!layout) return std::nullopt;
   const Layout& l = *layout;
-  const std::uint64_t size = file.size();
   const std::uint64_t pixelOffset = ReadU32(file, 10);
   if (pixelOffset > size) return std::nullopt;  // everything before the pixels, palette included, is then in the file
 
@@ -118,8 +128,25 @@ std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> fil
   }
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
+  const std::uint64_t band_rows = std::max<std::uint64_t>(1, kBandBytes / stride);
+  std::vector<std::uint8_t> band;
+  try {
+    band.resize(static_cast<std::size_t>(std::min(band_rows, height) * stride));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  std::uint64_t band_first = 0;  // the first file row in the band
+  std::uint64_t band_end = 0;    // one past its last
   for (std::uint64_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = file.data() + pixelOffset + (l.topDown ? y : height - 1 - y) * stride;
+    const std::uint64_t file_row = l.topDown ? y : height - 1 - y;
+    if (file_row < band_first || file_row >= band_end) {
+      // The band of rows that holds this one and those that come after it in the picture.
+      band_first = l.topDown ? file_row : (file_row + 1 > band_rows ? file_row + 1 - band_rows : 0);
+      band_end = std::min(height, band_first + band_rows);
+      const std::span<std::uint8_t> into(band.data(), static_cast<std::size_t>((band_end - band_first) * stride));
+      if (!read(pixelOffset + band_first * stride, into)) return std::nullopt;
+    }
+    const std::uint8_t* row = band.data() + (file_row - band_first) * stride;
     Pixel* out = picture.pixels.data() + y * width;
     switch (l.bits) {
       case 32:
@@ -149,4 +176,12 @@ std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> fil
     }
   }
   return picture;
+}
+
+std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> file) {
+  return DecodeBitmapFile(file.size(), [file](std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (offset > file.size() || out.size() > file.size() - offset) return false;
+    if (!out.empty()) std::memcpy(out.data(), file.data() + offset, out.size());
+    return true;
+  });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -14,3 +15,10 @@ constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 28;
 // The picture in a .bmp file's bytes, or nothing when the file is truncated, corrupt or unsupported.
 // Every offset and size is checked against the input with 64-bit arithmetic before it is read.
 [[nodiscard]] std::optional<DecodedPicture> DecodeBitmapFile(std::span<const std::uint8_t> file);
+
+// Reads `out.size()` bytes of the file from `offset` into `out`; false when it cannot.
+using BitmapFileReader = std::function<bool(std::uint64_t offset, std::span<std::uint8_t> out)>;
+
+// The same from a file of `size` bytes read a band of rows at a time, so that a picture costs its
+// decoded pixels and one band, not a second whole copy.
+[[nodiscard]] std::optional<DecodedPicture> DecodeBitmapFile(std::uint64_t size, const BitmapFileReader& read);

@@ -25,22 +25,6 @@ HBITMAP NewBitmap(int width, int height, bool mono) {
   }
 }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(std::string_view path) {
-  std::ifstream in(std::string(path), std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::uint64_t>(size) > kMaxFileBytes) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  try {
-    bytes.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-  return bytes;
-}
-
 // Nearest-neighbour resize with the blit's pixel choice, for LoadImageW's requested size.
 DecodedPicture Resize(const DecodedPicture& picture, int width, int height) {
   DecodedPicture out;
@@ -117,9 +101,15 @@ int GetObjectW(HBITMAP bitmap, int bufferSize, BITMAP* out) {
 
 HBITMAP LoadImageW(std::nullptr_t, std::string_view path, UINT type, int width, int height, UINT flags) {
   if (type != IMAGE_BITMAP || (flags & LR_LOADFROMFILE) == 0 || width < 0 || height < 0) return nullptr;
-  const std::optional<std::vector<std::uint8_t>> file = ReadWholeFile(path);
-  if (!file) return nullptr;
-  std::optional<DecodedPicture> picture = DecodeBitmapFile(*file);
+  std::ifstream in(std::string(path), std::ios::binary | std::ios::ate);
+  if (!in) return nullptr;
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::uint64_t>(size) > kMaxFileBytes) return nullptr;
+  std::optional<DecodedPicture> picture =
+      DecodeBitmapFile(static_cast<std::uint64_t>(size), [&in](std::uint64_t offset, std::span<std::uint8_t> out) {
+        in.seekg(static_cast<std::streamoff>(offset));
+        return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size())));
+      });
   if (!picture) return nullptr;
   // A zero requested size keeps the file's own.
   const int w = width > 0 ? width : picture->width;

@@ -28,7 +28,7 @@ class WindowBackend {
   // Input also updates the shared pointer and key state (see window_system.h).
   virtual bool NextMessage(MSG& msg, int timeout_ms) = 0;
   // Puts the surface on screen.
-  virtual void Present(const ClientSurface& surface) = 0;
+  virtual void Present(ClientSurface& surface) = 0;
   virtual void ApplyCursorVisible(bool visible) = 0;
   virtual void SetIcon(const DecodedPicture& icon) = 0;
   // Moves the real pointer to the virtual pointer's place, where the display system allows it.

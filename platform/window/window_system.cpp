@@ -31,6 +31,7 @@ struct State {
   std::mutex posted_lock;
   std::deque<MSG> posted;
   std::uint64_t presented_generation = 0;  // window's thread only
+  std::atomic<std::uint64_t> presents{0};
 };
 
 State& S() {
@@ -89,6 +90,7 @@ void ApplyPending() {
   if (s.surface && s.surface->Generation() != s.presented_generation) {
     s.presented_generation = s.surface->Generation();
     s.backend->Present(*s.surface);
+    s.presents.fetch_add(1, std::memory_order_relaxed);
   }
   if (s.cursor_dirty.exchange(false)) s.backend->ApplyCursorVisible(s.cursor_count.load() >= 0);
   if (const std::optional<POINT> to = TakeWarp()) s.backend->WarpPointer(to->x, to->y);
@@ -199,6 +201,8 @@ void CloseWindow() {
 bool IsWindowThread() { return S().window_thread == std::this_thread::get_id(); }
 
 ClientSurface* Surface() { return S().surface.get(); }
+
+std::uint64_t PresentedFrames() { return S().presents.load(std::memory_order_relaxed); }
 
 bool PumpMessage(MSG& msg, int timeout_ms) {
   State& s = S();

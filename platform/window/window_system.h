@@ -8,6 +8,7 @@
 // when it would move the pointer, and never over real motion reported after the request.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/types.h"
@@ -43,6 +44,8 @@ bool OpenWindow();
 void CloseWindow();
 bool IsWindowThread();
 ClientSurface* Surface();
+// Any thread: how many updates of the surface the window's thread has put on screen so far.
+std::uint64_t PresentedFrames();
 
 // Window's thread: the next message, posted ones first; presents the surface and applies
 // cursor and pointer requests from other threads while waiting. A stop signal taken since the

@@ -34,9 +34,9 @@ class FrameStatsFile : public ::testing::Test {
   std::string path;
 };
 
-std::string Line(DWORD ms, int frames, int objects) {
+std::string Line(DWORD ms, int frames, int objects, int presented) {
   std::ostringstream out;
-  out << ms << ' ' << frames << ' ' << objects;
+  out << ms << ' ' << frames << ' ' << objects << ' ' << presented;
   return out.str();
 }
 
@@ -49,29 +49,30 @@ TEST_F(FrameStatsFile, OneLineASecondWithFramesAndLiveDrawingObjects) {
     FrameStats stats(path, 500);
     ASSERT_TRUE(stats.On());
     // The first second starts at the first pass (t = 1000): 101 passes up to t = 2000, all drawn.
-    for (DWORD t = 1000; t <= 2000; t += 10) stats.Pass(t, true);
+    // The window shows every other frame; its count was 7 before the first pass.
+    for (DWORD t = 1000; t <= 2000; t += 10) stats.Pass(t, true, 7 + (t - 1000) / 20);
     EXPECT_EQ(Lines().size(), 2u);
     // A paused second: passes go on, no frames; a pen made meanwhile is still alive.
     HPEN pen = CreatePen(PS_SOLID, 1, 0);
-    for (DWORD t = 2010; t <= 2990; t += 10) stats.Pass(t, false);
+    for (DWORD t = 2010; t <= 2990; t += 10) stats.Pass(t, false, 57);
     EXPECT_EQ(Lines().size(), 2u);
-    stats.Pass(3000, false);
+    stats.Pass(3000, false, 57);
     DeleteObject(pen);
     // Half the passes drawing.
-    for (DWORD t = 3010; t <= 4000; t += 10) stats.Pass(t, t % 20 == 0);
+    for (DWORD t = 3010; t <= 4000; t += 10) stats.Pass(t, t % 20 == 0, 57 + (t - 3000) / 20);
   }
   std::vector<std::string> lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "an earlier run");  // appended, not overwritten
-  EXPECT_EQ(lines[1], Line(1500, 101, live));
-  EXPECT_EQ(lines[2], Line(2500, 0, live + 1));
-  EXPECT_EQ(lines[3], Line(3500, 50, live));
+  EXPECT_EQ(lines[1], Line(1500, 101, live, 50));
+  EXPECT_EQ(lines[2], Line(2500, 0, live + 1, 0));
+  EXPECT_EQ(lines[3], Line(3500, 50, live, 50));
 }
 
 TEST_F(FrameStatsFile, OffWithoutAFileAndWithoutTheVariable) {
   FrameStats none("", 0);
   EXPECT_FALSE(none.On());
-  none.Pass(5000, true);
+  none.Pass(5000, true, 0);
 
   unsetenv("QUENMIRA_STATS");
   EXPECT_FALSE(FrameStats().On());
@@ -79,8 +80,8 @@ TEST_F(FrameStatsFile, OffWithoutAFileAndWithoutTheVariable) {
   {
     FrameStats from_environment;
     EXPECT_TRUE(from_environment.On());
-    from_environment.Pass(0, true);
-    from_environment.Pass(1000, true);
+    from_environment.Pass(0, true, 0);
+    from_environment.Pass(1000, true, 0);
   }
   unsetenv("QUENMIRA_STATS");
   std::vector<std::string> lines = Lines();
@@ -95,5 +96,5 @@ TEST_F(FrameStatsFile, OffWithoutAFileAndWithoutTheVariable) {
 TEST_F(FrameStatsFile, AFileThatCannotBeOpenedTurnsThemOff) {
   FrameStats stats((fs::path(path) / "no" / "such" / "folder").string(), 0);
   EXPECT_FALSE(stats.On());
-  stats.Pass(2000, true);
+  stats.Pass(2000, true, 0);
 }

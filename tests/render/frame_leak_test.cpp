@@ -81,6 +81,34 @@ TEST(FrameLeak, AThousandFramesHoldAsManyObjectsAsTheTenth) {
   EXPECT_EQ(GdiLiveObjectCount(), before);
 }
 
+// The renderer's cache keeps one frame's files: the two slots in view.
+TEST(FrameLeak, APictureFileCacheOfOneFrameHoldsTheTwoSlotsOnly) {
+  HeadlessSession session(64, 64);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) {
+    paths.push_back("pictures/" + std::to_string(i) + ".bmp");
+    frame_test::WriteSolidBitmap(paths.back(), 4 + i, 3, 0x102030u * static_cast<Pixel>(i + 1));
+  }
+  const int before = GdiLiveObjectCount();
+  {
+    PictureFiles files(1);
+    for (int frame = 0; frame < 40; ++frame) {
+      HBITMAP left = files.Load(paths[static_cast<std::size_t>(frame / 3 % 5)]);
+      ASSERT_NE(left, nullptr);
+      ASSERT_NE(files.Load(paths[static_cast<std::size_t>((frame / 3 + 1) % 5)]), nullptr);
+      files.EndFrame();
+      EXPECT_EQ(files.Count(), 2);
+      EXPECT_EQ(GdiLiveObjectCount() - before, 2);
+      // Still in view next frame: the same bitmap, not read again.
+      if (frame % 3 != 2) {
+        EXPECT_EQ(files.Load(paths[static_cast<std::size_t>(frame / 3 % 5)]), left);
+      }
+    }
+    files.EndFrame();
+  }
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+}
+
 // The file cache keeps the bitmaps of this frame and the one before, no more, however many
 // different files pass through it; an unchanged file is not read again.
 TEST(FrameLeak, PictureFileCacheHoldsOnlyTheLastTwoFramesFiles) {

@@ -1,5 +1,5 @@
-// Frames of turned pictures: the angle table turns the picture in view, the turned bitmap is
-// cached per picture of the folder in view, and a folder change empties the cache.
+// Frames of turned pictures: the angle table turns the picture in view, the turned bitmaps of
+// the two slots in view are cached, and a folder change empties the cache.
 #include <gtest/gtest.h>
 
 #include "platform/gdi/gdi.h"
@@ -252,4 +252,22 @@ TEST(FrameTurn, ARecordedPictureInPlaybackLooksLikeThePicture) {
   Shot shot = rig.Read();
   EXPECT_TRUE(shot.All(160, 70, 1120, kH, kA));
   EXPECT_TRUE(shot.All(0, 70, 160, kH, kBlack));
+}
+
+// Sliding along a folder of three turned pictures keeps the turned bitmaps of the two slots in
+// view only: a picture that left the view is turned again when it comes back.
+TEST(FrameTurn, TheCacheHoldsTheTwoSlotsInViewOnly) {
+  FrameRig rig(kW, kH);
+  WriteAlbum();
+  rig.Start();
+  for (int picture = 0; picture < 3; ++picture) rig.dlg.m_angle_table.Set(0, picture, 90);
+  for (int slot = 0; slot < 3; ++slot) {
+    rig.dlg.m_strip_offset = -(slot * kW + kW / 3);  // slot and slot + 1 in view
+    rig.Render();
+    EXPECT_LE(rig.dlg.m_renderer.Cache().GetCount(), 2) << "slot " << slot;
+    EXPECT_NE(Cached(rig, static_cast<WORD>(rig.dlg.m_left_index)), nullptr) << "slot " << slot;
+  }
+  rig.dlg.m_strip_offset = -(2 * kW + kW / 3);
+  rig.Render();
+  EXPECT_EQ(Cached(rig, 0), nullptr);
 }

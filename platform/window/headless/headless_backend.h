@@ -19,7 +19,7 @@ class HeadlessBackend final : public WindowBackend {
   void ShowFullScreen() override { m_shown = true; }
   void Close() override {}
   bool NextMessage(MSG& msg, int timeout_ms) override;
-  void Present(const ClientSurface&) override { m_presents.fetch_add(1); }
+  void Present(ClientSurface&) override { m_presents.fetch_add(1); }
   void ApplyCursorVisible(bool visible) override { m_cursor_visible = visible; }
   void WarpPointer(int x, int y) override;
   void SetIcon(const DecodedPicture&) override { m_has_icon = true; }

@@ -4,16 +4,30 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/decoded_picture.h"
 
 #include "platform/window/client_surface.h"
+#include "platform/window/present_path.h"
 #include "platform/window/sdl/sdl_display.h"
+#include "platform/window/sdl/sdl_gl_probe.h"
+#include "platform/window/sdl/sdl_presenter.h"
 #include "platform/window/sdl/sdl_keys.h"
 #include "platform/window/window_system.h"
 
 namespace {
+
+std::optional<std::string> HintOf(const char* name) {
+  const char* value = SDL_GetHint(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+PresentHints HintsOfUser() {
+  return PresentHints{HintOf(SDL_HINT_FRAMEBUFFER_ACCELERATION), HintOf(SDL_HINT_RENDER_DRIVER)};
+}
 
 class SdlBackend final : public WindowBackend {
  public:
@@ -24,6 +38,8 @@ class SdlBackend final : public WindowBackend {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // SIGINT and SIGTERM are the program's own (stop_signals.h), not turned into SDL_QUIT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Before the display is opened: the probe's child must not share this process's connection.
+    const PresentPath path = ChoosePresentPath(HintsOfUser(), &ProbeGlRenderer);
     if (!ConnectSdlDisplay()) return false;
     m_initialised = true;
     SDL_DisplayMode mode;
@@ -38,13 +54,10 @@ class SdlBackend final : public WindowBackend {
       std::fprintf(stderr, "quenmira: cannot create the window: %s\n", SDL_GetError());
       return false;
     }
-    m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!m_renderer) m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
-    if (m_renderer) {
-      m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, mode.w, mode.h);
-    }
-    if (!m_texture) {
-      std::fprintf(stderr, "quenmira: cannot create the screen buffer: %s\n", SDL_GetError());
+    m_presenter = path == PresentPath::kAccelerated ? MakeRendererPresenter(m_window, mode.w, mode.h) : nullptr;
+    if (!m_presenter) m_presenter = MakeFramebufferPresenter(m_window, mode.w, mode.h);
+    if (!m_presenter) {
+      std::fprintf(stderr, "quenmira: cannot show frames: %s\n", SDL_GetError());
       return false;
     }
     m_wake_event = SDL_RegisterEvents(1);
@@ -66,11 +79,8 @@ class SdlBackend final : public WindowBackend {
   }
 
   void Close() override {
-    if (m_texture) SDL_DestroyTexture(m_texture);
-    if (m_renderer) SDL_DestroyRenderer(m_renderer);
+    m_presenter.reset();
     if (m_window) SDL_DestroyWindow(m_window);
-    m_texture = nullptr;
-    m_renderer = nullptr;
     m_window = nullptr;
     m_shown = false;
     if (m_initialised) DisconnectSdlDisplay();
@@ -86,13 +96,8 @@ class SdlBackend final : public WindowBackend {
     return false;
   }
 
-  void Present(const ClientSurface& surface) override {
-    if (!m_texture) return;
-    surface.Read([this](const PixelBuffer& pixels) {
-      SDL_UpdateTexture(m_texture, nullptr, pixels.pixels, pixels.stride * static_cast<int>(sizeof(Pixel)));
-    });
-    SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
-    SDL_RenderPresent(m_renderer);
+  void Present(ClientSurface& surface) override {
+    if (m_presenter) m_presenter->Present(surface);
   }
 
   void ApplyCursorVisible(bool visible) override {
@@ -208,8 +213,7 @@ class SdlBackend final : public WindowBackend {
   }
 
   SDL_Window* m_window = nullptr;
-  SDL_Renderer* m_renderer = nullptr;
-  SDL_Texture* m_texture = nullptr;
+  std::unique_ptr<SdlPresenter> m_presenter;
   SIZE m_size{};
   Uint32 m_wake_event = 0;
   bool m_initialised = false;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -193,3 +194,61 @@ TEST(DecodeBitmapFile, RandomCorruptionNeverReadsOutside) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 24-bit picture of 600 x 1500: its rows of 1800 bytes take three bands of reading.
+Bytes TallPicture(bool topDown) {
+  std::vector<Bytes> rows;
+  for (int y = 0; y < 1500; ++y) {
+    Bytes row;
+    for (int x = 0; x < 600; ++x) {
+      row.push_back(static_cast<std::uint8_t>(x));
+      row.push_back(static_cast<std::uint8_t>(y));
+      row.push_back(static_cast<std::uint8_t>(y >> 8));
+    }
+    rows.push_back(row);
+  }
+  return MakeFile(600, 1500, 24, rows, {}, topDown);
+}
+
+}  // namespace
+
+TEST(DecodeBitmapFile, ReadABandOfRowsAtATimeItGivesEveryRowInPlace) {
+  for (bool topDown : {false, true}) {
+    const Bytes file = TallPicture(topDown);
+    std::size_t largest_read = 0;
+    int reads = 0;
+    const std::optional<DecodedPicture> p =
+        DecodeBitmapFile(file.size(), [&](std::uint64_t offset, std::span<std::uint8_t> out) {
+          if (offset > file.size() || out.size() > file.size() - offset) return false;
+          std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+          largest_read = std::max(largest_read, out.size());
+          ++reads;
+          return true;
+        });
+    ASSERT_TRUE(p) << topDown;
+    for (int y : {0, 1, 581, 582, 583, 1163, 1164, 1499}) {
+      for (int x : {0, 255, 599}) {
+        const Pixel expected = (static_cast<Pixel>(y >> 8) << 16) | (static_cast<Pixel>(y & 0xFF) << 8) |
+                               static_cast<Pixel>(x & 0xFF);
+        EXPECT_EQ(p->pixels[static_cast<std::size_t>(y) * 600 + static_cast<std::size_t>(x)], expected)
+            << topDown << " " << x << "," << y;
+      }
+    }
+    EXPECT_LE(largest_read, std::size_t{1} << 20);  // no second whole copy of the file
+    EXPECT_EQ(reads, 4);                            // the head and three bands
+  }
+}
+
+TEST(DecodeBitmapFile, AReadThatFailsGivesNothing) {
+  const Bytes file = TallPicture(false);
+  int reads = 0;
+  const std::optional<DecodedPicture> p =
+      DecodeBitmapFile(file.size(), [&](std::uint64_t offset, std::span<std::uint8_t> out) {
+        if (++reads == 3) return false;  // the second band: the file shrank meanwhile
+        std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+        return true;
+      });
+  EXPECT_FALSE(p);
+}
