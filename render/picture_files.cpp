@@ -15,7 +15,12 @@ HBITMAP PictureFiles::Load(const std::string& path) {
       found->last_used = m_frame;
       return found->bitmap;
     }
-    DeleteObject(found->bitmap);
+    // Handed out earlier in this frame, perhaps to the other slot: it lives to the frame's end.
+    if (found->last_used == m_frame) {
+      m_replaced.push_back(found->bitmap);
+    } else {
+      DeleteObject(found->bitmap);
+    }
     m_entries.erase(found);
   }
   HBITMAP bitmap = LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
@@ -24,6 +29,8 @@ HBITMAP PictureFiles::Load(const std::string& path) {
 }
 
 void PictureFiles::EndFrame() {
+  for (HBITMAP bitmap : m_replaced) DeleteObject(bitmap);
+  m_replaced.clear();
   int oldest_kept = m_frame - 1;
   std::erase_if(m_entries, [&](const Entry& e) {
     if (e.last_used >= oldest_kept) return false;
@@ -36,4 +43,6 @@ void PictureFiles::EndFrame() {
 void PictureFiles::Clear() {
   for (const Entry& e : m_entries) DeleteObject(e.bitmap);
   m_entries.clear();
+  for (HBITMAP bitmap : m_replaced) DeleteObject(bitmap);
+  m_replaced.clear();
 }

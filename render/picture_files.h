@@ -18,9 +18,11 @@ class PictureFiles {
   PictureFiles& operator=(const PictureFiles&) = delete;
 
   // The bitmap of the file, or null when it is missing or not a readable bitmap. It belongs
-  // to this cache and stays valid until the frame after the next one that does not use it.
+  // to this cache and stays valid at least until the end of the frame (EndFrame): a file that
+  // changes while the frame runs gives a new bitmap, and the one handed out before is kept.
   HBITMAP Load(const std::string& path);
-  // Ends a frame: bitmaps unused in this frame and the one before are deleted.
+  // Ends a frame: bitmaps replaced during it, and those unused in it and the frame before,
+  // are deleted.
   void EndFrame();
   void Clear();
   int Count() const { return static_cast<int>(m_entries.size()); }
@@ -34,5 +36,6 @@ class PictureFiles {
     int last_used = 0;
   };
   std::vector<Entry> m_entries;
+  std::vector<HBITMAP> m_replaced;  // handed out this frame before their file changed
   int m_frame = 0;
 };
