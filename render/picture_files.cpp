@@ -24,6 +24,7 @@ HBITMAP PictureFiles::Load(const std::string& path) {
     m_entries.erase(found);
   }
   HBITMAP bitmap = LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  MakeBitmapLevels(bitmap);
   m_entries.push_back({path, modified, size, bitmap, m_frame});
   return bitmap;
 }

@@ -1,6 +1,7 @@
 // The bitmaps of picture files, kept between frames: a file is read again only when it
 // changed on disk (size or modification time), so an edited picture shows on the next frame
-// while an unchanged one is not decoded every frame.
+// while an unchanged one is not decoded every frame. Each bitmap comes with its pre-filtered
+// copies (MakeBitmapLevels), made once when the file is read.
 #pragma once
 
 #include <cstdint>
