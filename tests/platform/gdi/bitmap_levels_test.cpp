@@ -54,6 +54,22 @@ TEST(BitmapLevels, TwoThreadsMakeTheSameLevelAsOne) {
   EXPECT_EQ(one.width, 601);
   EXPECT_EQ(one.height, 450);
   EXPECT_EQ(one.pixels, two.pixels);
+  // Every pixel, however the rows are computed, is the per-channel mean.
+  int wrong = 0;
+  for (int y = 0; y < one.height; ++y) {
+    for (int x = 0; x < one.width; ++x) {
+      Pixel expected = 0;
+      for (int shift : {0, 8, 16}) {
+        std::uint32_t sum = 2;
+        for (int dy = 0; dy < 2; ++dy) {
+          for (int dx = 0; dx < 2; ++dx) sum += (pixels[static_cast<std::size_t>(2 * y + dy) * w + 2 * x + dx] >> shift) & 0xFF;
+        }
+        expected |= (sum / 4) << shift;
+      }
+      wrong += one.pixels[static_cast<std::size_t>(y) * one.width + x] != expected;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(BitmapLevels, LevelsHalveDownToOnePixelAndTakeAboutAThirdMore) {
