@@ -117,6 +117,7 @@ struct Case {
 constexpr Case kCases[] = {
     {"strip 2x1440x900 b255", 0, true, false, false, 255},
     {"strip 2x1440x900 b128", 0, true, false, false, 128},
+    {"strip 4000x3000 b128", 1, false, false, false, 128},  // shown at 0.36: from the half-size copy
     {"zoom 4000x3000 b255", 1, false, true, false, 255},
     {"zoom 4000x3000 b128", 1, false, true, false, 128},
     {"turned 90 + 1440x900 b255", 0, true, false, true, 255},
@@ -160,20 +161,20 @@ std::vector<LayerDraw> DrawsOfLastFrame(COrvaleDlg& dlg, const std::vector<HBITM
   const bool left_current = view.fraction < W / 2;
   const bool zoomed = dlg.m_zoom_in == 1 || dlg.m_zoom > 1.0f || dlg.m_mode != kModeNormal;
   if (!zoomed) {
-    draws.push_back({BitmapPixels(left), scales.left.centre_x + U - R - L * W, scales.left.centre_y + dlg.m_strip_origin_y,
-                     scales.left.drawn_w, scales.left.drawn_h, 0, 0, ls.cx, ls.cy});
+    draws.push_back(PictureDraw(left, scales.left.centre_x + U - R - L * W, scales.left.centre_y + dlg.m_strip_origin_y,
+                                scales.left.drawn_w, scales.left.drawn_h, 0, 0, ls.cx, ls.cy));
     if (L + 1 != n && U - R > 0) {
       const int index = L + view.neighbour_step;
-      draws.push_back({BitmapPixels(right), scales.right.centre_x + U - R - index * W,
-                       scales.right.centre_y + dlg.m_strip_origin_y, scales.right.drawn_w, scales.right.drawn_h, 0, 0,
-                       rs.cx, rs.cy});
+      draws.push_back(PictureDraw(right, scales.right.centre_x + U - R - index * W,
+                                  scales.right.centre_y + dlg.m_strip_origin_y, scales.right.drawn_w,
+                                  scales.right.drawn_h, 0, 0, rs.cx, rs.cy));
     }
   } else {
     CPoint origin = ViewPosition(dlg, left_current);
     const SlotScale& s = left_current ? scales.left : scales.right;
     SIZE size = left_current ? ls : rs;
-    draws.push_back({BitmapPixels(left_current ? left : right), s.centre_x, s.centre_y, s.drawn_w, s.drawn_h,
-                     origin.x, origin.y, size.cx, size.cy});
+    draws.push_back(PictureDraw(left_current ? left : right, s.centre_x, s.centre_y, s.drawn_w, s.drawn_h, origin.x,
+                                origin.y, size.cx, size.cy));
   }
   return draws;
 }
@@ -222,6 +223,7 @@ struct Target {
 };
 
 constexpr Target kTargets[] = {
+    {1080, "strip 4000x3000 b128", true, 7.0},
     {1080, "strip 2x1440x900 b128", true, 5.0},  {1080, "zoom 4000x3000 b128", true, 7.0},
     {2160, "strip 2x1440x900 b128", true, 2.0},  {2160, "zoom 4000x3000 b128", true, 2.0},
     {1080, "strip 2x1440x900 b128", false, 10.0}, {1080, "zoom 4000x3000 b128", false, 10.0},
@@ -266,6 +268,7 @@ void RunSize(const Options& o, int height, std::vector<Result>& results) {
   for (int f = 0; f < 2; ++f) {
     for (int p = 0; p < dlg.CountPictures(f); ++p) {
       folder_files[f].push_back(LoadImageW(nullptr, PicturePath(kAlbumDir, f, p), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+      MakeBitmapLevels(folder_files[f].back());  // as the renderer's picture files have them
     }
   }
 
@@ -330,6 +333,8 @@ void RunSize(const Options& o, int height, std::vector<Result>& results) {
     SelectObject(memory, previous);
     DeleteDC(memory);
     Stats present = Time(3, frames, [&] { CMemDC buffer(window, &client, frame_bitmap, CMemDC::Start::kCoveredByCaller); });
+    HBITMAP large = folder_files[1][0];
+    Stats levels = Time(1, 11, [&] { MakeBitmapLevels(large); });
     DeleteObject(frame_bitmap);
     ReleaseDC(&dlg, window);
     auto line = [&](const char* what, const Stats& t) {
@@ -341,6 +346,11 @@ void RunSize(const Options& o, int height, std::vector<Result>& results) {
     line("two picture files (stat, cached)", loads);
     line("overlay text (DrawOverlays)", overlays);
     line("buffer to window (CMemDC, BitBlt)", present);
+    std::printf("when a picture is read:\n");
+    line("levels of a 4000x3000 bitmap", levels);
+    std::printf("  extra memory of the levels: %.1f MiB beside %.1f MiB (%.1f%%)\n",
+                static_cast<double>(BitmapLevelBytes(large)) / (1 << 20), 4000.0 * 3000 * 4 / (1 << 20),
+                100.0 * static_cast<double>(BitmapLevelBytes(large)) / (4000.0 * 3000 * 4));
   }
 
   Apply(dlg, kCases[0]);

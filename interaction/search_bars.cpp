@@ -235,7 +235,8 @@ void SearchScreen::Preview(ViewerState& state, HDC dc, int folder, int picture) 
   HDC source = CreateCompatibleDC(dc);
   {
     Selected with_picture(source, picture_bitmap);
-    const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+    // Shrunk below three quarters, the preview is sampled from the picture's filtered copies.
+    const int mode = SetStretchBltMode(dc, HALFTONE);
     StretchBlt(dc, place->left, place->top, place->width, place->height, source, 0, 0, info.bmWidth,
                info.bmHeight, SRCCOPY);
     SetStretchBltMode(dc, mode);

@@ -127,6 +127,13 @@ std::uint32_t ScaleOverBlack(std::uint32_t pixel, std::uint32_t alpha) {
   return rb | (g << 8);
 }
 
+LayerDraw PictureDraw(HBITMAP bitmap, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+  const LevelSource sampled = LevelSourceFor(bitmap, {sx, sy, sw, sh}, dw, dh);
+  const LevelRect& r = sampled.rect;
+  return {sampled.pixels, dx, dy, dw, dh, static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.w),
+          static_cast<int>(r.h)};
+}
+
 void ComposePictureLayer(const PixelBuffer& out, std::span<const LayerDraw> draws, int alpha) {
   std::uint32_t a = static_cast<std::uint32_t>(std::clamp(alpha, 0, 255));
   if (out.width <= 0 || out.height <= 0) return;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/pixel_buffer.h"
 
 // One StretchBlt of the layer: the source rectangle (sx, sy, sw, sh) of `source` onto the
@@ -16,6 +17,11 @@ struct LayerDraw {
   int dx = 0, dy = 0, dw = 0, dh = 0;
   int sx = 0, sy = 0, sw = 0, sh = 0;
 };
+
+// The draw of the source rectangle (sx, sy, sw, sh) of `bitmap` onto (dx, dy, dw, dh). Shown
+// below three quarters of its size, the bitmap is sampled from the pre-filtered copy picked by
+// LevelFor (when it has copies); otherwise from its own pixels, exactly as StretchBlt would.
+LayerDraw PictureDraw(HBITMAP bitmap, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
 
 // A pixel blended at `alpha` over black: each channel (c * alpha + 127) / 255.
 std::uint32_t ScaleOverBlack(std::uint32_t pixel, std::uint32_t alpha);

@@ -260,8 +260,8 @@ void FrameRenderer::RenderFrame(COrvaleDlg& dlg) {
 
     std::vector<LayerDraw> draws;
     auto strip_draw = [&](HBITMAP bitmap, SIZE size, const SlotScale& scale, int index) {
-      draws.push_back({BitmapPixels(bitmap), scale.centre_x + U - R - index * W, scale.centre_y + s.m_strip_origin_y,
-                       scale.drawn_w, scale.drawn_h, 0, 0, size.cx, size.cy});
+      draws.push_back(PictureDraw(bitmap, scale.centre_x + U - R - index * W, scale.centre_y + s.m_strip_origin_y,
+                                  scale.drawn_w, scale.drawn_h, 0, 0, size.cx, size.cy));
     };
     const bool zoomed = s.m_zoom_in == 1 || s.m_zoom > 1.0f || s.m_mode != kModeNormal;
     const bool playback_case = !zoomed && s.m_playback == 1 && s.m_capturing == 0 && recorded && temp;
@@ -279,8 +279,8 @@ void FrameRenderer::RenderFrame(COrvaleDlg& dlg) {
       HBITMAP bitmap = left_current ? draw_left : draw_right;
       SIZE size = left_current ? left_size : right_size;
       const SlotScale& scale = left_current ? scales.left : scales.right;
-      draws.push_back({BitmapPixels(bitmap), scale.centre_x, scale.centre_y, scale.drawn_w, scale.drawn_h, origin.x,
-                       origin.y, size.cx, size.cy});
+      draws.push_back(PictureDraw(bitmap, scale.centre_x, scale.centre_y, scale.drawn_w, scale.drawn_h, origin.x,
+                                  origin.y, size.cx, size.cy));
     }
     ComposePictureLayer(BitmapPixels(buffer.Buffer()), draws, s.m_brightness & 0xFF);
 

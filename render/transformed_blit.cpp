@@ -83,7 +83,9 @@ float DegreesToRadians(int degrees) { return static_cast<float>(degrees / 180.0 
 HBITMAP RotateBitmap(HBITMAP source, float angle) {
   TurnedCopy copy(source, angle);
   BitBlt(copy.dest_dc, 0, 0, copy.size.w, copy.size.h, copy.source_dc, 0, 0, SRCCOPY);
-  return copy.Finish();
+  HBITMAP turned = copy.Finish();
+  MakeBitmapLevels(turned);
+  return turned;
 }
 
 HBITMAP PlaybackBitmap(const ViewerState& state, HBITMAP source, float angle) {
@@ -95,7 +97,9 @@ HBITMAP PlaybackBitmap(const ViewerState& state, HBITMAP source, float angle) {
   StretchBlt(copy.dest_dc, static_cast<int>(bw / 2 - zoom * bw * 0.5), static_cast<int>(bh / 2 - zoom * bh * 0.5),
              static_cast<int>(zoom * copy.size.w), static_cast<int>(zoom * copy.size.h), copy.source_dc,
              state.m_play_x, state.m_play_y, copy.size.w, copy.size.h, SRCCOPY);
-  return copy.Finish();
+  HBITMAP played = copy.Finish();
+  MakeBitmapLevels(played);
+  return played;
 }
 
 HBITMAP MakeSpriteMask(HDC image_dc, HDC mask_dc, int width, int height) {

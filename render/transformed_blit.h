@@ -20,11 +20,13 @@ TurnedBox TurnedBoundingBox(int w, int h, float cos_a, float sin_a);
 float DegreesToRadians(int degrees);
 
 // A new bitmap holding `source` turned by `angle` (radians, counter-clockwise on screen) on
-// black, sized to the turned box; the caller deletes it. The source is not changed.
+// black, sized to the turned box, with its pre-filtered copies (it is drawn like a picture
+// file); the caller deletes it. The source is not changed.
 HBITMAP RotateBitmap(HBITMAP source, float angle);
 
 // A new bitmap of the source's box holding the picture enlarged by the playback zoom about the
-// box centre, its source shifted by the playback point; the caller deletes it.
+// box centre, its source shifted by the playback point, with its pre-filtered copies; the
+// caller deletes it.
 HBITMAP PlaybackBitmap(const ViewerState& state, HBITMAP source, float angle);
 
 // Puts into `mask_dc` a new 1-bit bitmap of the sprite's size whose bits are 1 where the

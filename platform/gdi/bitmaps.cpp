@@ -126,3 +126,21 @@ HBITMAP LoadImageW(std::nullptr_t, std::string_view path, UINT type, int width, 
 }
 
 PixelBuffer BitmapPixels(HBITMAP bitmap) { return bitmap ? bitmap->Buffer() : PixelBuffer{}; }
+
+// Two threads: the machine's cores are shared with the rest of the viewer.
+constexpr int kLevelThreads = 2;
+
+void MakeBitmapLevels(HBITMAP bitmap) {
+  if (!bitmap || bitmap->monochrome) return;
+  bitmap->levels = MakeLevels(bitmap->Buffer(), kLevelThreads);
+}
+
+std::size_t BitmapLevelBytes(HBITMAP bitmap) { return bitmap ? LevelBytes(bitmap->levels) : 0; }
+
+LevelSource LevelSourceFor(HBITMAP bitmap, const LevelRect& rect, std::int64_t dw, std::int64_t dh) {
+  if (!bitmap) return {{}, rect, 0};
+  const int level = LevelFor(rect, bitmap->width, bitmap->height, dw, dh, static_cast<int>(bitmap->levels.size()));
+  if (level == 0) return {bitmap->Buffer(), rect, 0};
+  return {bitmap->levels[static_cast<std::size_t>(level - 1)].Buffer(),
+          RectOnLevel(rect, bitmap->width, bitmap->height, level), level};
+}

@@ -52,11 +52,17 @@ BOOL Blit(HDC dst, std::int64_t x, std::int64_t y, std::int64_t width, std::int6
                    conversion, pattern, rop);
         return;
       }
-      const AxisMap xs =
-          MapAxis(dx, target.pixels.width, {origin.x, srcWidth}, from.pixels.width, StretchAxis::Horizontal);
-      const AxisMap ys =
-          MapAxis(dy, target.pixels.height, {origin.y, srcHeight}, from.pixels.height, StretchAxis::Vertical);
-      BlitMapped(target, from, xs, ys, conversion, pattern, rop);
+      // HALFTONE shrinks a bitmap that has pre-filtered copies from the copy near the shown size.
+      LevelSource sampled{from.pixels, {origin.x, origin.y, srcWidth, srcHeight}, 0};
+      if (dst->stretchMode == HALFTONE && !src->surface && src->bitmap) {
+        sampled = LevelSourceFor(src->bitmap, sampled.rect, width, height);
+        if (sampled.level == 0) sampled.pixels = from.pixels;
+      }
+      const DrawTarget read{sampled.pixels, from.monochrome};
+      const LevelRect& r = sampled.rect;
+      const AxisMap xs = MapAxis(dx, target.pixels.width, {r.x, r.w}, read.pixels.width, StretchAxis::Horizontal);
+      const AxisMap ys = MapAxis(dy, target.pixels.height, {r.y, r.h}, read.pixels.height, StretchAxis::Vertical);
+      BlitMapped(target, read, xs, ys, conversion, pattern, rop);
       return;
     }
     // Rotated, sheared or scaled: every device pixel looks its source up through the inverse map.

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
+#include "platform/gdi/bitmap_levels.h"
 #include "platform/gdi/decoded_picture.h"
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdi/gdi_types.h"
@@ -34,6 +36,20 @@ inline HBITMAP LoadImage(std::nullptr_t instance, std::string_view path, UINT ty
 }
 // The bitmap's pixels, top-down (empty for null); monochrome bitmaps hold 0x000000 or 0xFFFFFF per pixel.
 PixelBuffer BitmapPixels(HBITMAP bitmap);
+// Makes the bitmap's pre-filtered half-size copies from its pixels as they are now, for drawing
+// it shrunk (StretchBlt in HALFTONE mode, LevelSourceFor); a bitmap drawn into afterwards keeps
+// the old copies until this runs again. Monochrome bitmaps get none.
+void MakeBitmapLevels(HBITMAP bitmap);
+// Bytes the copies take beside the bitmap's own pixels.
+std::size_t BitmapLevelBytes(HBITMAP bitmap);
+// What a draw of `rect` of the bitmap onto dw x dh samples: the copy LevelFor picks and the
+// rectangle on it, or (level 0) the bitmap's own pixels and `rect` itself.
+struct LevelSource {
+  PixelBuffer pixels;
+  LevelRect rect;
+  int level = 0;
+};
+LevelSource LevelSourceFor(HBITMAP bitmap, const LevelRect& rect, std::int64_t dw, std::int64_t dh);
 
 // Device contexts.
 HDC CreateCompatibleDC(HDC dc);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gdi/bitmap_levels.h"
 #include "platform/gdi/font_engine.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/pixel_buffer.h"
@@ -40,6 +41,7 @@ struct BitmapObject final : GdiObject {
   const int height;
   const bool monochrome;  // 1 bit per pixel to callers; stored as 0x000000 / 0xFFFFFF pixels
   std::vector<Pixel> pixels;
+  std::vector<BitmapLevel> levels;  // pre-filtered half-size copies (MakeBitmapLevels), else empty
   DcObject* selectedInto = nullptr;  // a bitmap sits in at most one DC
 };
 

@@ -38,7 +38,8 @@ constexpr DWORD WHITENESS = 0x00FF0062;
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
-// Stretch modes (all four currently pick pixels like COLORONCOLOR).
+// Stretch modes: all four pick pixels like COLORONCOLOR, except that HALFTONE samples a bitmap
+// shown below three quarters of its size from its pre-filtered copies when it has them.
 constexpr int BLACKONWHITE = 1;
 constexpr int WHITEONBLACK = 2;
 constexpr int COLORONCOLOR = 3;
