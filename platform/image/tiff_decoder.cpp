@@ -44,8 +44,9 @@ toff_t Size(thandle_t handle) { return SourceOf(handle).file.size(); }
 int Map(thandle_t, void**, toff_t*) { return 0; }  // no mapping: libtiff reads through Read
 void Unmap(thandle_t, void*, toff_t) {}
 
-// libtiff's errors and warnings alike: the first is kept, each stops nothing by itself but fails
-// the decode afterwards.
+// libtiff's errors and warnings: the first is kept, each stops nothing by itself but fails the
+// decode afterwards. A tag libtiff does not know (cameras and scanners write private ones) says
+// nothing about the pixels and fails nothing.
 int OnMessage(TIFF*, void* user, const char* module, const char* format, va_list args) {
   Source& source = *static_cast<Source*>(user);
   if (!source.message.empty()) return 1;
@@ -53,6 +54,10 @@ int OnMessage(TIFF*, void* user, const char* module, const char* format, va_list
   std::vsnprintf(text, sizeof text, format, args);
   source.message = std::string(module ? module : "libtiff") + ": " + text;
   return 1;
+}
+int OnWarning(TIFF* tiff, void* user, const char* module, const char* format, va_list args) {
+  if (std::strstr(format, "Unknown field with tag") != nullptr) return 1;
+  return OnMessage(tiff, user, module, format, args);
 }
 
 struct TiffCloser {
@@ -76,7 +81,7 @@ DecodeResult DecodeTiff(std::span<const std::uint8_t> file, const SizeCheck& siz
   const std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
   if (!options) return DecodeResult::Failed(kOutOfMemoryFailure);
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnMessage, &source);
-  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnMessage, &source);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &source);
   const auto failed = [&]() { return DecodeResult::Failed("damaged data: " + source.message); };
   // "rm": read only, no memory mapping.
   const std::unique_ptr<TIFF, TiffCloser> tiff(

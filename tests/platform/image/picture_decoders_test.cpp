@@ -116,6 +116,58 @@ TEST_F(PictureDecoders, GifDecodesExactlyAndRefusesDamageAnimationAndTransparenc
   EXPECT_EQ(DecodeGif(clear, AnySize).failure, kNotOpaqueFailure);
 }
 
+// A 2 x 1 uncompressed RGB TIFF, red then blue, written byte by byte, with a private tag 65000
+// (an ASCII value of three letters) after the baseline ones, as cameras and scanners write them.
+Bytes TiffWithPrivateTag() {
+  Bytes file = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  const auto put16 = [&](unsigned v) { file.insert(file.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); };
+  const auto put32 = [&](unsigned v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  struct Entry {
+    unsigned tag, type, count, value;
+  };
+  constexpr unsigned kShort = 3, kLong = 4, kAscii = 2;
+  constexpr unsigned kEntries = 11;
+  const unsigned after_ifd = 8 + 2 + kEntries * 12 + 4;  // bits per sample, then the strip
+  const Entry entries[kEntries] = {
+      {256, kShort, 1, 2}, {257, kShort, 1, 1},         {258, kShort, 3, after_ifd},
+      {259, kShort, 1, 1}, {262, kShort, 1, 2},         {273, kLong, 1, after_ifd + 6},
+      {277, kShort, 1, 3}, {278, kShort, 1, 1},         {279, kLong, 1, 6},
+      {284, kShort, 1, 1}, {65000, kAscii, 4, 0x00636261},  // "abc"
+  };
+  put16(kEntries);
+  for (const Entry& e : entries) {
+    put16(e.tag);
+    put16(e.type);
+    put32(e.count);
+    if (e.type == kShort && e.count == 1) {
+      put16(e.value);
+      put16(0);
+    } else {
+      put32(e.value);
+    }
+  }
+  put32(0);  // no next directory
+  for (int channel = 0; channel < 3; ++channel) put16(8);
+  file.insert(file.end(), {220, 30, 30, 40, 60, 230});
+  return file;
+}
+
+TEST_F(PictureDecoders, TiffWithAPrivateTagDecodes) {
+  const DecodeResult result = DecodeTiff(TiffWithPrivateTag(), AnySize);
+  ASSERT_TRUE(result.picture) << result.failure;
+  EXPECT_EQ(result.picture->width, 2);
+  EXPECT_EQ(result.picture->height, 1);
+  EXPECT_TRUE(Near(At(*result.picture, 0, 0), 0xDC1E1E, 0));
+  EXPECT_TRUE(Near(At(*result.picture, 1, 0), 0x283CE6, 0));
+  // The same file cut inside its pixels is still refused.
+  Bytes cut = TiffWithPrivateTag();
+  cut.resize(cut.size() - 3);
+  EXPECT_FALSE(DecodeTiff(cut, AnySize).picture);
+}
+
 TEST_F(PictureDecoders, TiffDecodesExactlyTurnsByItsOrientationAndRefusesDamageAndPages) {
   const Bytes tiff = Halves("a.tif", "-compress lzw");
   ExpectHalves(DecodeTiff(tiff, AnySize), 0);
