@@ -53,8 +53,7 @@ class FrameRenderer {
   HBITMAP m_last_rotated = nullptr;
   int m_prev_left_index = 0;
   std::array<int, kMaxFolders> m_picture_by_folder{};
-  // The two pictures of the frame in view, no more: a large picture costs its size once.
-  PictureFiles m_files{1};
+  PictureFiles m_files;
   HBITMAP m_frame_buffer = nullptr;  // the off-screen buffer, kept between frames
   HBITMAP m_small_bitmap = nullptr;  // the marker sprite
 
