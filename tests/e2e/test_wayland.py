@@ -59,6 +59,11 @@ class OnWayland(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="quenmira-e2e-")
         ALBUM(self.folder)
         env = dict(self.weston.env, WAYLAND_DISPLAY=SOCKET, SDL_VIDEODRIVER="wayland", SDL_AUDIODRIVER="dummy")
+        # Under AddressSanitizer, leaks are not looked for here: SDL's Wayland backend (2.26) never
+        # destroys the callback of the display sync that wakes its event loop, and the EGL driver
+        # it loads for the window is unloaded with what it allocated, so no suppression can name it.
+        if "ASAN_OPTIONS" in env:
+            env["ASAN_OPTIONS"] += " detect_leaks=0"
         self.output = open(os.path.join(self.weston.runtime, "quenmira.log"), "w+")
         self.program = subprocess.Popen([harness.BINARY], cwd=self.folder, env=env, stdout=self.output,
                                         stderr=subprocess.STDOUT)
