@@ -69,7 +69,6 @@ void FrameRenderer::Release() {
 void FrameRenderer::FlushCache() {
   m_bitmap_cache.ForEach([](WORD, HBITMAP bitmap) { DeleteObject(bitmap); });
   m_bitmap_cache.RemoveAll();
-  m_last_rotated = nullptr;
 }
 
 void FrameRenderer::CacheRotated(int key, HBITMAP source, int degrees) {
@@ -77,7 +76,6 @@ void FrameRenderer::CacheRotated(int key, HBITMAP source, int degrees) {
   if (m_bitmap_cache.Lookup(Key(key), replaced)) DeleteObject(replaced);  // never leak a replaced entry
   HBITMAP rotated = RotateBitmap(source, DegreesToRadians(degrees));
   m_bitmap_cache.SetAt(Key(key), rotated);
-  m_last_rotated = rotated;
 }
 
 void FrameRenderer::KeepRotatedSlots(int left_key, int right_key) {
@@ -88,7 +86,6 @@ void FrameRenderer::KeepRotatedSlots(int left_key, int right_key) {
   for (WORD key : unused) {
     HBITMAP rotated = nullptr;
     m_bitmap_cache.Lookup(key, rotated);
-    if (rotated == m_last_rotated) m_last_rotated = nullptr;
     DeleteObject(rotated);
     m_bitmap_cache.RemoveKey(key);
   }

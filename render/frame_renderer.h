@@ -50,10 +50,10 @@ class FrameRenderer {
 
   BitmapCache m_bitmap_cache{100};
   int m_cached_folder = 0;
-  HBITMAP m_last_rotated = nullptr;
   int m_prev_left_index = 0;
   std::array<int, kMaxFolders> m_picture_by_folder{};
-  PictureFiles m_files;
+  // The two pictures of the frame in view, no more: a large picture costs its size once.
+  PictureFiles m_files{1};
   HBITMAP m_frame_buffer = nullptr;  // the off-screen buffer, kept between frames
   HBITMAP m_small_bitmap = nullptr;  // the marker sprite
 

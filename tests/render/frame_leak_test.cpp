@@ -70,9 +70,9 @@ TEST(FrameLeak, AThousandFramesHoldAsManyObjectsAsTheTenth) {
     for (std::size_t i = 1; i < at_phase_ten.size(); ++i) {
       EXPECT_EQ(at_phase_ten[i], at_phase_ten[0]) << "cycle " << i;
     }
-    // Kept between frames: the frame buffer, the marker, at most four file bitmaps and the
-    // turned bitmaps of the two slots.
-    EXPECT_LE(most - before, 8);
+    // Kept between frames: the frame buffer, the marker, the two slots' file bitmaps and their
+    // turned bitmaps.
+    EXPECT_LE(most - before, 6);
 
     rig.dlg.m_renderer.Release();
     EXPECT_EQ(rig.dlg.m_renderer.Cache().GetCount(), 0);

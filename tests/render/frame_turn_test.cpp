@@ -271,3 +271,40 @@ TEST(FrameTurn, TheCacheHoldsTheTwoSlotsInViewOnly) {
   rig.Render();
   EXPECT_EQ(Cached(rig, 0), nullptr);
 }
+
+// The renderer keeps only the files of the frame in view: a turned picture whose file left that
+// cache while another picture was shown is read and turned again from the new file bitmap when
+// it comes back, and a rotation request then turns that same bitmap, not one deleted before.
+TEST(FrameTurn, APictureBackInViewIsTurnedFromItsFileReadAgain) {
+  FrameRig rig(kW, kH);
+  WriteAlbum();
+  rig.Start();
+  rig.dlg.m_angle_table.Set(0, 0, 90);
+  rig.Render();
+  ASSERT_NE(Cached(rig, 0), nullptr);
+
+  // Picture 2 alone in view for two frames: picture 0's file and turned bitmaps are let go.
+  rig.dlg.m_strip_offset = -2 * kW;
+  rig.Render();
+  rig.Render();
+  EXPECT_EQ(rig.dlg.m_picture, 2);
+  EXPECT_EQ(Cached(rig, 0), nullptr);
+  EXPECT_TRUE(rig.Read().All(160, 80, 1120, 300, kB));
+
+  rig.dlg.m_strip_offset = 0;
+  rig.Render();
+  EXPECT_EQ(rig.dlg.m_picture, 0);
+  ASSERT_NE(Cached(rig, 0), nullptr);
+  Shot shot = rig.Read();
+  EXPECT_TRUE(shot.All(310, 80, 970, 390, kRightHalf));
+  EXPECT_TRUE(shot.All(310, 410, 970, kH, kLeftHalf));
+
+  // A rotation request on the next frame turns the file bitmap read for this view.
+  rig.dlg.m_rotating = 1;
+  rig.Render();
+  EXPECT_EQ(rig.dlg.m_rotating, 0);
+  EXPECT_EQ(SizeOf(Cached(rig, 0)).cy, 480);
+  shot = rig.Read();
+  EXPECT_TRUE(shot.All(310, 80, 970, 390, kRightHalf));
+  EXPECT_TRUE(shot.All(310, 410, 970, kH, kLeftHalf));
+}
