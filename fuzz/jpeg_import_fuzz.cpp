@@ -32,7 +32,7 @@
 #include "platform/window/message_box.h"
 #include "platform/window/messages.h"
 #include "fuzz/fuzz_work_folder.h"
-#include "fuzz/plain_libjpeg.h"
+#include "tests/support/plain_libjpeg.h"
 
 namespace fs = std::filesystem;
 
@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteBytes(copy, bytes);
   const std::optional<DecodedPicture> expected = DecodePictureFile(copy.string()).picture;
   fs::remove(copy, ec);
-  if (expected && FormatOf(bytes) == PictureFormat::kJpeg && PlainLibjpegObjects(bytes)) {
+  if (expected && FormatOf(bytes) == PictureFormat::kJpeg && PlainLibjpegDecode(bytes) != PlainLibjpegVerdict::kClean) {
     Fail("a JPEG libjpeg warns about was decoded", std::to_string(size) + " bytes");
   }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <csetjmp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +15,7 @@
 
 #include "platform/image/image_codec.h"
 #include "platform/image/picture_header.h"
+#include "tests/support/plain_libjpeg.h"
 
 namespace {
 
@@ -160,37 +160,6 @@ std::pair<std::size_t, std::size_t> ScanData(const Bytes& file) {
   return {start, end - 2};
 }
 
-// The decoder the rule is checked against: plain libjpeg, counting its warnings. 0 for a clean
-// decode, 1 when it warned, 2 when it gave up.
-int PlainLibjpegVerdict(const Bytes& file) {
-  struct Errors {
-    jpeg_error_mgr manager;
-    std::jmp_buf fatal;
-  };
-  jpeg_decompress_struct decoder{};
-  Errors errors{};
-  decoder.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = [](j_common_ptr d) { std::longjmp(reinterpret_cast<Errors*>(d->err)->fatal, 1); };
-  errors.manager.output_message = [](j_common_ptr) {};
-  int verdict = 2;
-  std::vector<JSAMPLE> row;
-  if (setjmp(errors.fatal) == 0) {
-    jpeg_create_decompress(&decoder);
-    jpeg_mem_src(&decoder, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&decoder, TRUE);
-    jpeg_start_decompress(&decoder);
-    row.resize(static_cast<std::size_t>(decoder.output_width) * static_cast<std::size_t>(decoder.output_components));
-    while (decoder.output_scanline < decoder.output_height) {
-      JSAMPROW rows[1] = {row.data()};
-      jpeg_read_scanlines(&decoder, rows, 1);
-    }
-    jpeg_finish_decompress(&decoder);
-    verdict = errors.manager.num_warnings > 0 ? 1 : 0;
-  }
-  jpeg_destroy_decompress(&decoder);
-  return verdict;
-}
-
 TEST(JpegDecoder, ScanDataThatLibjpegWarnsAboutIsAFailureWithTheReason) {
   const Bytes clean = Encode(64, 64, Layout::kRgb, kRed, kBlue, true);
   const auto [start, end] = ScanData(clean);
@@ -206,15 +175,15 @@ TEST(JpegDecoder, ScanDataThatLibjpegWarnsAboutIsAFailureWithTheReason) {
       if (file[at] == 0xFF || file[at - 1] == 0xFF) continue;
       file[at] = static_cast<std::uint8_t>(random() % 0xFF);
     }
-    const int verdict = PlainLibjpegVerdict(file);
+    const PlainLibjpegVerdict verdict = PlainLibjpegDecode(file);
     const DecodeResult result = DecodeJpeg(file, 1 + round % 8, AnySize);
-    if (verdict == 0) {
+    if (verdict == PlainLibjpegVerdict::kClean) {
       ASSERT_TRUE(result.picture) << round << ": " << result.failure;
       ASSERT_EQ(result.picture->pixels.size(), std::size_t{64} * 64);
       for (const Pixel p : result.picture->pixels) ASSERT_EQ(p & 0xFF000000u, 0u);
     } else {
       ASSERT_FALSE(result.picture) << round;
-      if (verdict == 1) {
+      if (verdict == PlainLibjpegVerdict::kWarned) {
         ++warned;
         EXPECT_EQ(result.failure.rfind("damaged data: ", 0), 0u) << result.failure;
       }

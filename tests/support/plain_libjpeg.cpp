@@ -1,4 +1,4 @@
-#include "fuzz/plain_libjpeg.h"
+#include "tests/support/plain_libjpeg.h"
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <csetjmp>
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-bool PlainLibjpegObjects(std::span<const std::uint8_t> bytes) {
+PlainLibjpegVerdict PlainLibjpegDecode(std::span<const std::uint8_t> bytes) {
   struct Errors {
     jpeg_error_mgr manager;
     std::jmp_buf fatal;
@@ -23,7 +23,7 @@ bool PlainLibjpegObjects(std::span<const std::uint8_t> bytes) {
     const int code = d->err->msg_code;
     if (level < 0 && code != JWRN_JFIF_MAJOR && code != JWRN_ADOBE_XFORM) reinterpret_cast<Errors*>(d->err)->warned = true;
   };
-  bool objects = true;
+  PlainLibjpegVerdict verdict = PlainLibjpegVerdict::kFailed;
   std::vector<JSAMPLE> row;
   if (setjmp(errors.fatal) == 0) {
     jpeg_create_decompress(&decoder);
@@ -36,9 +36,9 @@ bool PlainLibjpegObjects(std::span<const std::uint8_t> bytes) {
       jpeg_read_scanlines(&decoder, rows, 1);
     }
     jpeg_finish_decompress(&decoder);
-    objects = errors.warned;
+    verdict = errors.warned ? PlainLibjpegVerdict::kWarned : PlainLibjpegVerdict::kClean;
   }
   jpeg_destroy_decompress(&decoder);
-  return objects;
+  return verdict;
 }
 
