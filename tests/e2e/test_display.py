@@ -80,10 +80,11 @@ class NoDisplay(unittest.TestCase):
         self.assertIn("quenmira: no display: tried WAYLAND_DISPLAY=quenmira-no-such-display (wayland) for 3 s",
                       result.stderr.splitlines())
 
-    def test_without_any_display_it_ends_at_once(self):
-        result, took = self.start_without_display()
+    def test_without_any_display_it_ends_with_one_line(self):
+        # That nothing is retried here is the plan's (display_plan_test); a bound on the time
+        # would measure the start-up itself, which a sanitizer build makes take a second or two.
+        result, _ = self.start_without_display()
         self.assertNotEqual(result.returncode, 0)
-        self.assertLess(took, 1)
         self.assertEqual(result.stderr,
                          "quenmira: no display: tried nothing, neither DISPLAY nor WAYLAND_DISPLAY is set\n")
 
