@@ -21,42 +21,11 @@
 #include <vector>
 
 #include "album/name_order.h"
+#include "tests/support/folder_listing.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// One directory entry as the tests see it: a directory, or a file and its bytes.
-struct Entry {
-  bool directory = false;
-  std::string content;
-  friend bool operator==(const Entry&, const Entry&) = default;
-};
-using Listing = std::map<std::string, Entry>;
-
-// What `folder` holds, read without the code under test.
-Listing List(const std::string& folder) {
-  Listing listing;
-  std::error_code ec;
-  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
-    const std::string name = e.path().filename().string();
-    if (e.is_directory()) {
-      listing[name] = {true, ""};
-    } else {
-      listing[name] = {false, ReadFile(e.path().string())};
-    }
-  }
-  return listing;
-}
 
 // The contents of the files of a listing, sorted: the multiset that no pass may change.
 std::vector<std::string> Contents(const Listing& listing) {

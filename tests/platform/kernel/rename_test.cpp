@@ -13,36 +13,11 @@
 #include <system_error>
 #include <utility>
 
+#include "tests/support/folder_listing.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// One directory entry: a directory, or a file and its bytes.
-struct Entry {
-  bool directory = false;
-  std::string content;
-  friend bool operator==(const Entry&, const Entry&) = default;
-};
-using Listing = std::map<std::string, Entry>;
-
-Listing List(const std::string& folder) {
-  Listing listing;
-  std::error_code ec;
-  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
-    const std::string name = e.path().filename().string();
-    listing[name] = e.is_directory() ? Entry{true, ""} : Entry{false, ReadFile(e.path().string())};
-  }
-  return listing;
-}
 
 using RenameFunction = int (*)(const std::string&, const std::string&);
 
